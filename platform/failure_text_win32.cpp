@@ -1,0 +1,17 @@
+#include "failure_text.h"
+
+#include <windows.h>
+
+// The system's own message for GetLastError, without its trailing newline.
+const char* last_failure_text()
+{
+    static char text[256];
+    const DWORD error = GetLastError();
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                                  0, text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' || text[length - 1] == '.'))
+        text[--length] = '\0';
+    if (length == 0)
+        wsprintfA(text, "error %lu", static_cast<unsigned long>(error));
+    return text;
+}
