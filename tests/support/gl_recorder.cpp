@@ -17,6 +17,11 @@ void log_call(const char* name, std::vector<double> args)
 
 }  // namespace
 
+void record_call(const char* name, std::vector<double> args)
+{
+    log_call(name, std::move(args));
+}
+
 gl_record& recorded_gl()
 {
     return record;

@@ -27,6 +27,10 @@ struct gl_record {
     long long vertices_outside_batch = 0;
 };
 
+// Adds a call to the log; the stand-ins for other libraries log through it
+// too, so one log shows the order of all of them.
+void record_call(const char* name, std::vector<double> args);
+
 // Everything recorded since the last reset.
 gl_record& recorded_gl();
 void reset_gl_record();

@@ -1,0 +1,75 @@
+#include "render_context.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <string.h>
+
+// The viewport has the window's outer size, so its top rows and right-hand
+// columns fall outside the smaller client area.
+static const int viewport_width = 640;
+static const int viewport_height = 480;
+
+// Identity projection, then a 40-degree perspective with aspect 1 (the
+// picture is stretched 4:3) and a far value of -100.  The negative far value
+// leaves the projection without a far plane: depth tends to 99/101 and never
+// clips, which is what keeps a grid hundreds of units away visible at all.
+static void set_fixed_gl_state()
+{
+    glViewport(0, 0, viewport_width, viewport_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(40.0, 1.0, 1.0, -100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+}
+
+const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* rendering_context_out)
+{
+    HDC device_context = GetDC(window);
+    *device_context_out = device_context;
+    *rendering_context_out = NULL;
+
+    PIXELFORMATDESCRIPTOR request;
+    memset(&request, 0, sizeof request);
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = 24;
+    request.cDepthBits = 16;
+    request.iLayerType = PFD_MAIN_PLANE;
+
+    const int format = ChoosePixelFormat(device_context, &request);
+    if (format == 0) {
+        ReleaseDC(window, device_context);
+        return "cannot find a pixel format";
+    }
+    if (!SetPixelFormat(device_context, format, &request)) {
+        ReleaseDC(window, device_context);
+        return "cannot set the pixel format";
+    }
+    HGLRC rendering_context = wglCreateContext(device_context);
+    if (rendering_context == NULL) {
+        ReleaseDC(window, device_context);
+        return "cannot create the GL context";
+    }
+    if (!wglMakeCurrent(device_context, rendering_context)) {
+        wglDeleteContext(rendering_context);
+        ReleaseDC(window, device_context);
+        return "cannot make the GL context current";
+    }
+    *rendering_context_out = rendering_context;
+    set_fixed_gl_state();
+    return NULL;
+}
+
+void release_render_context(HWND window, HDC device_context, HGLRC rendering_context)
+{
+    wglMakeCurrent(NULL, NULL);
+    wglDeleteContext(rendering_context);
+    ReleaseDC(window, device_context);
+}

@@ -1,0 +1,15 @@
+// The OpenGL rendering context on the viewer's window, with the fixed
+// viewport, projection and render state every frame relies on.
+#pragma once
+
+#include <windows.h>
+
+// Gets the window's device context, sets a double-buffered RGBA pixel format
+// with 24 colour and 16 depth bits, creates the rendering context, makes it
+// current and sets the fixed state.  Returns NULL when all went well, else
+// what could not be done; then nothing is left current or allocated.
+const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* rendering_context_out);
+
+// Unbinds and deletes the rendering context and gives the device context
+// back.  The window itself stays.
+void release_render_context(HWND window, HDC device_context, HGLRC rendering_context);

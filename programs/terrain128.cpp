@@ -1,0 +1,10 @@
+// terrain128: the 128x128 terrain viewer.
+
+#include "viewer_main.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return run_viewer(instance, terrain128_params, NULL);
+}

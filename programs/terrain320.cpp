@@ -1,0 +1,10 @@
+// terrain320: the 320x320 terrain viewer.
+
+#include "viewer_main.h"
+
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return run_viewer(instance, terrain320_params, NULL);
+}
