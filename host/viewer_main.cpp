@@ -2,32 +2,12 @@
 
 #include "crt_rand.h"
 #include "failure_text.h"
+#include "frame_driver.h"
 #include "height_field.h"
-#include "orbit_camera.h"
 #include "render_context.h"
-#include "terrain_mesh.h"
 #include "viewer_window.h"
 
-#include <GL/gl.h>
-
 #include <stdio.h>
-
-// One frame: clear, reset the model-view matrix, look from the camera, send
-// the whole mesh, show it, then move the camera on.  The camera steps once
-// per drawn frame; there is no clock.
-static void draw_frame(HDC device_context, camera_state& camera, const height_field& field,
-                       const variant_params& params)
-{
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    apply_camera(camera, params);
-    emit_terrain_mesh(field, params);
-    SwapBuffers(device_context);
-    advance_camera(camera, params);
-    if (params.frame_delay_ms != no_pause)
-        Sleep(params.frame_delay_ms);
-}
 
 // The one line a viewer prints when it cannot start, e.g.
 // "terrain128: cannot create the window: no display".  Returns the exit status.
