@@ -69,7 +69,17 @@ static void queue_pump()
     if (!layer_video_started())
         return;
     SDL_Event event;
-    for (int polled = 0; polled < queue_poll_limit && SDL_PollEvent(&event); ++polled) {
+    int cycle_ends = 0;
+    for (int polled = 0; polled < queue_poll_limit; ++polled) {
+        if (!SDL_PollEvent(&event)) {
+            // NOTE: SDL 2.26 ends each poll cycle with a sentinel event and
+            // reports "no event" on reaching it, even when events came in
+            // behind it (we stop reading as soon as one makes a message).
+            // The next poll starts a fresh cycle and sees them.
+            if (++cycle_ends == 2)
+                return;
+            continue;
+        }
         if (layer_take_event(event))
             return;
     }
