@@ -161,6 +161,17 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define SC_CLOSE 0xF060
 #define SC_KEYMENU 0xF100
 
+// WM_SIZE's wParam, and the button and modifier flags in mouse messages' wParam.
+#define SIZE_RESTORED 0
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+
+// The show command the C runtime start-up passes to WinMain.
+#define SW_SHOWDEFAULT 10
+
 // Virtual-key codes.
 #define VK_BACK 0x08
 #define VK_TAB 0x09
@@ -192,6 +203,7 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 // Class and window styles.
 #define CS_OWNDC 0x0020
 #define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
@@ -210,14 +222,19 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define PFD_DRAW_TO_WINDOW 0x00000004
 #define PFD_SUPPORT_OPENGL 0x00000020
 #define PFD_TYPE_RGBA 0
+#define PFD_TYPE_COLORINDEX 1
 #define PFD_MAIN_PLANE 0
 
 // Error codes the layer reports through GetLastError.
 #define ERROR_SUCCESS 0
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_NOT_SUPPORTED 50
+#define ERROR_INVALID_PARAMETER 87
 #define ERROR_INVALID_WINDOW_HANDLE 1400
 #define ERROR_CANNOT_FIND_WND_CLASS 1407
 #define ERROR_INVALID_PIXEL_FORMAT 2000
 #define ERROR_CLASS_ALREADY_EXISTS 1410
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814
 
 // USER32
 ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class);

@@ -1,0 +1,227 @@
+// SDL events as input messages: keys, mouse, close requests and exposure.
+#include "layer.h"
+
+// lParam bits of key messages.
+static const LPARAM input_extended_bit = 1L << 24;
+static const LPARAM input_alt_bit = 1L << 29;
+static const LPARAM input_previous_state_bit = 1L << 30;
+static const LPARAM input_transition_bit = static_cast<LPARAM>(1UL << 31);
+
+// The virtual-key code of a key, from its scancode (SDL's keysyms follow the
+// layout and give lowercase letters; virtual keys are uppercase); 0 if the
+// layer has none for it.
+static int input_virtual_key(SDL_Scancode scancode)
+{
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        return 'A' + (scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9)
+        return '1' + (scancode - SDL_SCANCODE_1);
+    if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12)
+        return VK_F1 + (scancode - SDL_SCANCODE_F1);
+    switch (scancode) {
+    case SDL_SCANCODE_0: return '0';
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_LCTRL: return VK_CONTROL;
+    case SDL_SCANCODE_RCTRL: return VK_CONTROL;
+    case SDL_SCANCODE_LSHIFT: return VK_SHIFT;
+    case SDL_SCANCODE_RSHIFT: return VK_SHIFT;
+    case SDL_SCANCODE_LALT: return VK_MENU;
+    case SDL_SCANCODE_RALT: return VK_MENU;
+    default: return 0;
+    }
+}
+
+// The PC keyboard's set-1 scan code of a key (bits 16-23 of lParam), with
+// the extended bit (24) for the keys that send an E0 prefix.
+static LPARAM input_scan_code_bits(SDL_Scancode scancode)
+{
+    // Letters A-Z in scancode order.
+    static const unsigned char letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                              0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                              0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    int scan = 0;
+    bool extended = false;
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z)
+        scan = letters[scancode - SDL_SCANCODE_A];
+    else if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_0)
+        scan = 0x02 + (scancode - SDL_SCANCODE_1);  // 1..9 then 0: 0x02..0x0B
+    else if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F10)
+        scan = 0x3B + (scancode - SDL_SCANCODE_F1);
+    else {
+        switch (scancode) {
+        case SDL_SCANCODE_F11: scan = 0x57; break;
+        case SDL_SCANCODE_F12: scan = 0x58; break;
+        case SDL_SCANCODE_RETURN: scan = 0x1C; break;
+        case SDL_SCANCODE_ESCAPE: scan = 0x01; break;
+        case SDL_SCANCODE_BACKSPACE: scan = 0x0E; break;
+        case SDL_SCANCODE_TAB: scan = 0x0F; break;
+        case SDL_SCANCODE_SPACE: scan = 0x39; break;
+        case SDL_SCANCODE_INSERT: scan = 0x52; extended = true; break;
+        case SDL_SCANCODE_HOME: scan = 0x47; extended = true; break;
+        case SDL_SCANCODE_PAGEUP: scan = 0x49; extended = true; break;
+        case SDL_SCANCODE_DELETE: scan = 0x53; extended = true; break;
+        case SDL_SCANCODE_END: scan = 0x4F; extended = true; break;
+        case SDL_SCANCODE_PAGEDOWN: scan = 0x51; extended = true; break;
+        case SDL_SCANCODE_RIGHT: scan = 0x4D; extended = true; break;
+        case SDL_SCANCODE_LEFT: scan = 0x4B; extended = true; break;
+        case SDL_SCANCODE_DOWN: scan = 0x50; extended = true; break;
+        case SDL_SCANCODE_UP: scan = 0x48; extended = true; break;
+        case SDL_SCANCODE_LCTRL: scan = 0x1D; break;
+        case SDL_SCANCODE_RCTRL: scan = 0x1D; extended = true; break;
+        case SDL_SCANCODE_LSHIFT: scan = 0x2A; break;
+        case SDL_SCANCODE_RSHIFT: scan = 0x36; break;
+        case SDL_SCANCODE_LALT: scan = 0x38; break;
+        case SDL_SCANCODE_RALT: scan = 0x38; extended = true; break;
+        default: break;
+        }
+    }
+    return (static_cast<LPARAM>(scan) << 16) | (extended ? input_extended_bit : 0);
+}
+
+// The window an event is for.  NOTE: pushed events and some drivers carry no
+// window id (no keyboard focus on a bare X server); their input goes to the
+// first top-level window.
+static HWND input_window(Uint32 sdl_id)
+{
+    HWND window = layer_window_from_sdl_id(sdl_id);
+    return window ? window : layer_first_window();
+}
+
+// WM_KEYDOWN/UP, or WM_SYSKEYDOWN/UP while Alt is held without Ctrl (and for
+// F10), with Windows' lParam: repeat count 1, scan code, extended, Alt (29),
+// previous state (30), transition (31).
+static MSG input_key_message(const SDL_KeyboardEvent& key, HWND window, int virtual_key)
+{
+    const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+    const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
+    const bool system = (alt && !ctrl) || virtual_key == VK_F10;
+    const bool down = key.state == SDL_PRESSED;
+    UINT message;
+    if (down)
+        message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    else
+        message = system ? WM_SYSKEYUP : WM_KEYUP;
+    LPARAM lparam = 1 | input_scan_code_bits(key.keysym.scancode);
+    if (alt)
+        lparam |= input_alt_bit;
+    if (!down)
+        lparam |= input_previous_state_bit | input_transition_bit;
+    else if (key.repeat)
+        lparam |= input_previous_state_bit;
+    MSG made = {window, message, static_cast<WPARAM>(virtual_key), lparam, layer_now(), {0, 0}};
+    return made;
+}
+
+// Mouse messages' wParam: the buttons and modifiers held.
+static WPARAM input_mouse_flags(Uint32 buttons)
+{
+    const SDL_Keymod modifiers = SDL_GetModState();
+    WPARAM flags = 0;
+    if (buttons & SDL_BUTTON_LMASK)
+        flags |= MK_LBUTTON;
+    if (buttons & SDL_BUTTON_RMASK)
+        flags |= MK_RBUTTON;
+    if (buttons & SDL_BUTTON_MMASK)
+        flags |= MK_MBUTTON;
+    if (modifiers & KMOD_SHIFT)
+        flags |= MK_SHIFT;
+    if (modifiers & KMOD_CTRL)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
+static LPARAM input_mouse_position(int x, int y)
+{
+    return static_cast<LPARAM>((static_cast<DWORD>(y & 0xFFFF) << 16) | (x & 0xFFFF));
+}
+
+// The window message of a mouse button event; 0 for buttons without one.
+static UINT input_button_message(Uint8 button, bool down)
+{
+    switch (button) {
+    case SDL_BUTTON_LEFT: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case SDL_BUTTON_RIGHT: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case SDL_BUTTON_MIDDLE: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default: return 0;
+    }
+}
+
+static bool input_queue(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (!window || message == 0)
+        return false;
+    MSG made = {window, message, wparam, lparam, layer_now(), {0, 0}};
+    layer_queue_input(made, 0);
+    return true;
+}
+
+// Window events: the close request becomes the close button's
+// WM_SYSCOMMAND(SC_CLOSE); exposure marks the window for WM_PAINT.
+static bool input_window_event(const SDL_WindowEvent& event)
+{
+    HWND window = layer_window_from_sdl_id(event.windowID);
+    if (!window)
+        return false;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+        return input_queue(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    case SDL_WINDOWEVENT_EXPOSED:
+        window->needs_paint = true;
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool layer_take_event(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const int virtual_key = input_virtual_key(event.key.keysym.scancode);
+        HWND window = input_window(event.key.windowID);
+        if (!virtual_key || !window)
+            return false;
+        layer_queue_input(input_key_message(event.key, window, virtual_key), event.key.keysym.mod);
+        return true;
+    }
+    case SDL_MOUSEMOTION:
+        return input_queue(input_window(event.motion.windowID), WM_MOUSEMOVE,
+                           input_mouse_flags(event.motion.state),
+                           input_mouse_position(event.motion.x, event.motion.y));
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        // The buttons held once this event has happened, as Windows reports.
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        const Uint32 this_button = SDL_BUTTON(event.button.button);
+        Uint32 buttons = SDL_GetMouseState(nullptr, nullptr) & ~this_button;
+        if (down)
+            buttons |= this_button;
+        return input_queue(input_window(event.button.windowID),
+                           input_button_message(event.button.button, down), input_mouse_flags(buttons),
+                           input_mouse_position(event.button.x, event.button.y));
+    }
+    case SDL_WINDOWEVENT:
+        return input_window_event(event.window);
+    case SDL_QUIT:
+        // NOTE: with our hints SDL makes no quit of its own; one pushed by
+        // anything else is a close request, never swallowed.
+        return input_queue(layer_first_window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    default:
+        return false;
+    }
+}

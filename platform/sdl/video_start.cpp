@@ -1,0 +1,96 @@
+// Starting SDL's video subsystem, lazily, from the first CreateWindowExA: the
+// programs build their terrain before they make a window, and nothing in the
+// layer touches SDL before that.
+#include "layer.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <unistd.h>
+
+static bool video_started = false;
+
+static bool video_variable_set(const char* name)
+{
+    const char* value = getenv(name);
+    return value && *value;
+}
+
+// True when SDL_VIDEODRIVER names `driver` in its comma-separated list.
+static bool video_driver_asked_for(const char* driver)
+{
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    const size_t length = strlen(driver);
+    while (asked && *asked) {
+        const char* end = strchr(asked, ',');
+        const size_t item = end ? static_cast<size_t>(end - asked) : strlen(asked);
+        if (item == length && strncasecmp(asked, driver, length) == 0)
+            return true;
+        asked = end ? end + 1 : nullptr;
+    }
+    return false;
+}
+
+// Drivers that show nothing on any screen.
+static bool video_driver_headless(const char* driver)
+{
+    return driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+}
+
+// Runs SDL's video start-up with stderr sent to /dev/null: the libraries it
+// loads talk there (libwayland about XDG_RUNTIME_DIR, Mesa's loader), and a
+// program that cannot start prints exactly one line of its own.
+static int video_init_quietly()
+{
+    fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null_device >= 0)
+        dup2(null_device, STDERR_FILENO);
+    const int result = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    fflush(stderr);
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (null_device >= 0)
+        close(null_device);
+    return result;
+}
+
+bool layer_start_video()
+{
+    if (video_started)
+        return true;
+    // NOTE: SDL 2.26 falls back on its offscreen driver by itself when it
+    // finds no display, and a viewer would then run invisibly forever.
+    if (!video_variable_set("SDL_VIDEODRIVER") && !video_variable_set("DISPLAY") &&
+        !video_variable_set("WAYLAND_DISPLAY")) {
+        layer_fail(ERROR_NOT_SUPPORTED, "no display");
+        return false;
+    }
+    // The window manager's close request must reach the program as WM_CLOSE,
+    // never as a quit SDL makes up; and the C runtime start-up, not SDL,
+    // decides what SIGINT and SIGTERM do.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (video_init_quietly() != 0) {
+        layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (video_driver_headless(driver) && !video_driver_asked_for(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        layer_fail(ERROR_NOT_SUPPORTED, "no display");
+        return false;
+    }
+    video_started = true;
+    return true;
+}
+
+bool layer_video_started()
+{
+    return video_started;
+}

@@ -1,0 +1,168 @@
+// Pixel formats and WGL contexts over SDL, and a frame drawn the programs'
+// way and read back.
+#include "test_window.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The request the programs make.
+PIXELFORMATDESCRIPTOR program_request()
+{
+    PIXELFORMATDESCRIPTOR request = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = 24;
+    request.cDepthBits = 16;
+    request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
+
+class gl : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        use_offscreen_video();
+        window = make_test_window();
+        ASSERT_NE(window, nullptr);
+        dc = GetDC(window);
+        ASSERT_NE(dc, nullptr);
+    }
+    void TearDown() override
+    {
+        wglMakeCurrent(nullptr, nullptr);
+        clean_up_windows();
+    }
+
+    void set_format()
+    {
+        const PIXELFORMATDESCRIPTOR request = program_request();
+        ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
+    }
+
+    HWND window = nullptr;
+    HDC dc = nullptr;
+};
+
+TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
+{
+    PIXELFORMATDESCRIPTOR request = program_request();
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
+
+    request = program_request();
+    request.dwFlags &= ~PFD_SUPPORT_OPENGL;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    request = program_request();
+    request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    request = program_request();
+    request.iPixelType = PFD_TYPE_COLORINDEX;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
+}
+
+TEST_F(gl, a_window_takes_one_pixel_format_once)
+{
+    const PIXELFORMATDESCRIPTOR request = program_request();
+    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
+    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
+    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
+    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
+}
+
+TEST_F(gl, contexts_need_a_pixel_format_first)
+{
+    EXPECT_EQ(wglCreateContext(dc), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
+}
+
+TEST_F(gl, creating_a_context_leaves_the_current_one_current)
+{
+    set_format();
+    HGLRC first = wglCreateContext(dc);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+
+    ASSERT_TRUE(wglMakeCurrent(dc, first));
+    SDL_GLContext current = SDL_GL_GetCurrentContext();
+    ASSERT_NE(current, nullptr);
+    HGLRC second = wglCreateContext(dc);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), current);
+
+    EXPECT_TRUE(wglDeleteContext(second));
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), current);
+    EXPECT_TRUE(wglDeleteContext(first));
+}
+
+TEST_F(gl, make_current_binds_and_unbinds_and_deleting_the_current_context_unbinds_it)
+{
+    set_format();
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_TRUE(wglDeleteContext(context));
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    EXPECT_FALSE(wglDeleteContext(context));
+    EXPECT_FALSE(wglMakeCurrent(dc, context));
+}
+
+TEST_F(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
+{
+    set_format();
+    EXPECT_FALSE(SwapBuffers(dc));
+}
+
+TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
+{
+    set_format();
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+
+    GLint depth_bits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+    EXPECT_GE(depth_bits, 16);
+    GLint red_bits = 0;
+    glGetIntegerv(GL_RED_BITS, &red_bits);
+    EXPECT_EQ(red_bits, 8);
+
+    glViewport(0, 0, 634, 455);
+    glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glBegin(GL_TRIANGLES);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    glVertex3f(-0.5f, -0.5f, 0.0f);
+    glVertex3f(0.5f, -0.5f, 0.0f);
+    glVertex3f(0.0f, 0.5f, 0.0f);
+    glEnd();
+    EXPECT_TRUE(SwapBuffers(dc));
+
+    unsigned char centre[4] = {}, corner[4] = {};
+    glReadPixels(317, 200, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+    glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    EXPECT_EQ(centre[0], 255);
+    EXPECT_EQ(centre[2], 0);
+    EXPECT_EQ(corner[0], 0);
+    EXPECT_EQ(corner[2], 255);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    wglDeleteContext(context);
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// The queue's order: posted FIFO, then WM_QUIT, then input, then WM_PAINT.
+#include "test_window.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class message_queue : public ::testing::Test {
+protected:
+    void SetUp() override { use_offscreen_video(); }
+    void TearDown() override { clean_up_windows(); }
+};
+
+MSG take()
+{
+    MSG message = {};
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    return message;
+}
+
+TEST_F(message_queue, posted_messages_come_first_in_first_out_and_quit_requests_merge_after_them)
+{
+    PostMessageA(nullptr, WM_APP + 1, 0, 0);
+    PostQuitMessage(5);
+    PostMessageA(nullptr, WM_APP + 2, 0, 0);
+    PostQuitMessage(7);
+    PostMessageA(nullptr, WM_APP + 3, 0, 0);
+
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_APP + 1));
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_APP + 2));
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_APP + 3));
+    const MSG quit = take();
+    EXPECT_EQ(quit.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(quit.hwnd, nullptr);
+    EXPECT_EQ(quit.wParam, 7u);  // the last request's code, as under Wine
+    EXPECT_EQ(quit.lParam, 0);
+    MSG none;
+    EXPECT_FALSE(PeekMessageA(&none, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(message_queue, only_removing_the_quit_message_clears_the_request)
+{
+    PostQuitMessage(3);
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+
+    PostQuitMessage(4);
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(message.wParam, 4u);
+}
+
+TEST_F(message_queue, peeking_before_any_window_never_starts_sdl)
+{
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
+}
+
+TEST_F(message_queue, quit_comes_after_posted_messages_and_before_input)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    push_key(SDL_SCANCODE_ESCAPE, true);
+    PostQuitMessage(0);
+    PostMessageA(window, WM_APP, 0, 0);
+
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_APP));
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_QUIT));
+    const MSG key = take();
+    EXPECT_EQ(key.message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(key.hwnd, window);
+}
+
+TEST_F(message_queue, paint_follows_input_and_stops_once_validated)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    push_key(SDL_SCANCODE_A, true);
+
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_KEYDOWN));
+    // WM_PAINT stays until the window is validated, PM_REMOVE or not.
+    EXPECT_EQ(take().message, static_cast<UINT>(WM_PAINT));
+    const MSG paint = take();
+    EXPECT_EQ(paint.message, static_cast<UINT>(WM_PAINT));
+    EXPECT_EQ(paint.hwnd, window);
+    DispatchMessageA(&paint);  // DefWindowProcA validates
+    MSG none;
+    EXPECT_FALSE(PeekMessageA(&none, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(message_queue, sent_messages_run_inside_the_call_and_posted_ones_wait_for_dispatch)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    pump_messages();
+    recorded.clear();
+    window_hook = [](HWND, UINT message, WPARAM, LPARAM, LRESULT* result) {
+        *result = 42;
+        return message == WM_APP;
+    };
+
+    EXPECT_EQ(SendMessageA(window, WM_APP, 1, 2), 42);
+    ASSERT_EQ(recorded.size(), 1u);
+    EXPECT_EQ(recorded[0].wparam, 1u);
+
+    EXPECT_TRUE(PostMessageA(window, WM_APP, 3, 4));
+    EXPECT_EQ(recorded.size(), 1u);
+    const MSG posted = take();
+    EXPECT_EQ(posted.hwnd, window);
+    EXPECT_EQ(DispatchMessageA(&posted), 42);
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[1].lparam, 4);
+}
+
+TEST_F(message_queue, dispatching_a_thread_message_calls_no_window_procedure)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    recorded.clear();
+    const MSG quit = {nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
+    EXPECT_EQ(DispatchMessageA(&quit), 0);
+    EXPECT_TRUE(recorded.empty());
+}
+
+TEST_F(message_queue, messages_for_a_destroyed_window_go_with_it)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    push_key(SDL_SCANCODE_A, true);
+    MSG peeked;
+    ASSERT_TRUE(PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE));  // the key is read in
+    ASSERT_EQ(peeked.message, static_cast<UINT>(WM_KEYDOWN));
+    PostMessageA(window, WM_APP, 0, 0);
+    ASSERT_TRUE(DestroyWindow(window));
+    MSG none;
+    EXPECT_FALSE(PeekMessageA(&none, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_FALSE(PostMessageA(window, WM_APP, 0, 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+}
+
+}  // namespace

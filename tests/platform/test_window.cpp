@@ -1,0 +1,96 @@
+#include "test_window.h"
+
+#include <stdlib.h>
+
+std::vector<recorded_message> recorded;
+std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
+
+static std::vector<HWND> test_windows;
+
+static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    recorded.push_back({window, message, wparam, lparam});
+    LRESULT result = 0;
+    if (window_hook && window_hook(window, message, wparam, lparam, &result))
+        return result;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void use_offscreen_video()
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+
+HWND make_test_window(DWORD style)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA window_class = {};
+        window_class.style = CS_OWNDC;
+        window_class.lpfnWndProc = test_procedure;
+        window_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        window_class.lpszClassName = "test_window";
+        registered = RegisterClassA(&window_class) != 0;
+    }
+    HWND window = CreateWindowExA(0, "test_window", "KOLVAR Map Editor", style, 0, 0, 640, 480, nullptr,
+                                  nullptr, nullptr, nullptr);
+    if (window)
+        test_windows.push_back(window);
+    return window;
+}
+
+SDL_Window* only_sdl_window()
+{
+    SDL_Window* found = nullptr;
+    for (Uint32 id = 1; id < 256; ++id) {
+        if (SDL_Window* window = SDL_GetWindowFromID(id))
+            found = window;
+    }
+    return found;
+}
+
+std::vector<recorded_message> recorded_of(UINT message)
+{
+    std::vector<recorded_message> matching;
+    for (const recorded_message& entry : recorded) {
+        if (entry.message == message)
+            matching.push_back(entry);
+    }
+    return matching;
+}
+
+int pump_messages(int limit)
+{
+    MSG message;
+    int taken = 0;
+    while (taken < limit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        ++taken;
+    }
+    return taken;
+}
+
+void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+    event.key.keysym.mod = modifiers;
+    SDL_PushEvent(&event);
+}
+
+void clean_up_windows()
+{
+    window_hook = nullptr;
+    for (HWND window : test_windows)
+        DestroyWindow(window);
+    test_windows.clear();
+    pump_messages();
+    recorded.clear();
+}

@@ -1,0 +1,187 @@
+// Classes, creation and destruction: the messages sent from inside the calls,
+// the window's size and place, and failures the Win32 way.
+#include "test_window.h"
+
+#include "failure_text.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+class windows : public ::testing::Test {
+protected:
+    void SetUp() override { use_offscreen_video(); }
+    void TearDown() override { clean_up_windows(); }
+};
+
+std::vector<UINT> recorded_numbers()
+{
+    std::vector<UINT> numbers;
+    for (const recorded_message& entry : recorded)
+        numbers.push_back(entry.message);
+    return numbers;
+}
+
+TEST_F(windows, creation_sends_its_messages_from_inside_the_call_with_a_usable_handle)
+{
+    HWND seen_inside = nullptr;
+    HDC dc_inside = nullptr;
+    LRESULT sent_inside = 0;
+    CREATESTRUCTA create_seen = {};
+    std::string name_seen;
+    window_hook = [&](HWND window, UINT message, WPARAM, LPARAM lparam, LRESULT* result) {
+        if (message == WM_CREATE) {
+            seen_inside = window;
+            create_seen = *reinterpret_cast<const CREATESTRUCTA*>(lparam);
+            name_seen = create_seen.lpszName;
+            dc_inside = GetDC(window);
+            sent_inside = SendMessageA(window, WM_APP, 0, 0);
+            *result = 0;
+            return true;
+        }
+        if (message == WM_APP) {
+            *result = 99;
+            return true;
+        }
+        return false;
+    };
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+
+    const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE, WM_APP, WM_SIZE, WM_MOVE, WM_SHOWWINDOW};
+    EXPECT_EQ(recorded_numbers(), expected);
+    EXPECT_EQ(seen_inside, window);
+    EXPECT_EQ(dc_inside, GetDC(window));
+    EXPECT_EQ(sent_inside, 99);
+    EXPECT_EQ(create_seen.cx, 640);
+    EXPECT_EQ(create_seen.cy, 480);
+    EXPECT_EQ(static_cast<DWORD>(create_seen.style), program_style);
+    EXPECT_EQ(name_seen, "KOLVAR Map Editor");
+    // Client size 634x455 at (3, 22): the classic frame around 640x480.
+    const recorded_message size = recorded_of(WM_SIZE).at(0);
+    EXPECT_EQ(size.lparam, (455 << 16) | 634);
+    EXPECT_EQ(recorded_of(WM_MOVE).at(0).lparam, (22 << 16) | 3);
+}
+
+TEST_F(windows, the_sdl_window_is_the_client_area_shown_at_the_top_left_and_fixed_in_size)
+{
+    ASSERT_NE(make_test_window(), nullptr);
+    SDL_Window* sdl_window = only_sdl_window();
+    ASSERT_NE(sdl_window, nullptr);
+    int width = 0, height = 0, x = -1, y = -1;
+    SDL_GetWindowSize(sdl_window, &width, &height);
+    SDL_GetWindowPosition(sdl_window, &x, &y);
+    EXPECT_EQ(width, 634);
+    EXPECT_EQ(height, 455);
+    EXPECT_EQ(x, 3);
+    EXPECT_EQ(y, 22);
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl_window), "KOLVAR Map Editor");
+    const Uint32 flags = SDL_GetWindowFlags(sdl_window);
+    EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
+    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
+    EXPECT_TRUE(flags & SDL_WINDOW_OPENGL);
+}
+
+TEST_F(windows, a_window_without_ws_visible_stays_hidden_until_shown)
+{
+    ASSERT_NE(make_test_window(WS_POPUP | WS_CAPTION | WS_SYSMENU), nullptr);
+    EXPECT_TRUE(recorded_of(WM_SHOWWINDOW).empty());
+    ASSERT_NE(only_sdl_window(), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(only_sdl_window()) & SDL_WINDOW_SHOWN);
+}
+
+TEST_F(windows, refusing_wm_create_destroys_the_window_and_returns_null)
+{
+    window_hook = [](HWND, UINT message, WPARAM, LPARAM, LRESULT* result) {
+        *result = -1;
+        return message == WM_CREATE;
+    };
+    EXPECT_EQ(make_test_window(), nullptr);
+    const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY};
+    EXPECT_EQ(recorded_numbers(), expected);
+    EXPECT_EQ(only_sdl_window(), nullptr);
+}
+
+TEST_F(windows, refusing_wm_nccreate_returns_null)
+{
+    window_hook = [](HWND, UINT message, WPARAM, LPARAM, LRESULT* result) {
+        *result = FALSE;
+        return message == WM_NCCREATE;
+    };
+    EXPECT_EQ(make_test_window(), nullptr);
+    EXPECT_TRUE(recorded_of(WM_CREATE).empty());
+    EXPECT_EQ(only_sdl_window(), nullptr);
+}
+
+TEST_F(windows, destroy_sends_wm_destroy_then_wm_ncdestroy_from_inside_the_call)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    recorded.clear();
+    ASSERT_TRUE(DestroyWindow(window));
+    const std::vector<UINT> expected = {WM_DESTROY, WM_NCDESTROY};
+    EXPECT_EQ(recorded_numbers(), expected);
+    EXPECT_EQ(recorded[0].window, window);
+    EXPECT_EQ(only_sdl_window(), nullptr);
+
+    EXPECT_FALSE(DestroyWindow(window));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(GetDC(window), nullptr);
+}
+
+TEST_F(windows, destroying_from_inside_wm_destroy_sends_nothing_twice)
+{
+    window_hook = [](HWND window, UINT message, WPARAM, LPARAM, LRESULT*) {
+        if (message == WM_DESTROY)
+            DestroyWindow(window);
+        return false;
+    };
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    recorded.clear();
+    DestroyWindow(window);
+    EXPECT_EQ(recorded_of(WM_DESTROY).size(), 1u);
+    EXPECT_EQ(recorded_of(WM_NCDESTROY).size(), 1u);
+}
+
+TEST_F(windows, unknown_and_duplicate_classes_fail_with_their_error_codes)
+{
+    ASSERT_NE(make_test_window(), nullptr);  // registers "test_window"
+    EXPECT_EQ(CreateWindowExA(0, "no_such_class", "x", program_style, 0, 0, 640, 480, nullptr, nullptr,
+                              nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_STRNE(last_failure_text(), "");
+
+    WNDCLASSA again = {};
+    again.lpfnWndProc = DefWindowProcA;
+    again.lpszClassName = "TEST_WINDOW";  // class names ignore case
+    EXPECT_EQ(RegisterClassA(&again), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+}
+
+TEST_F(windows, stock_objects_are_stable_handles_and_unknown_ones_null)
+{
+    EXPECT_NE(GetStockObject(BLACK_BRUSH), nullptr);
+    EXPECT_EQ(GetStockObject(BLACK_BRUSH), GetStockObject(BLACK_BRUSH));
+    EXPECT_EQ(GetStockObject(0), nullptr);  // WHITE_BRUSH: not offered
+    EXPECT_EQ(LoadIconA(nullptr, IDI_APPLICATION), LoadIconA(nullptr, IDI_APPLICATION));
+    EXPECT_NE(LoadIconA(nullptr, IDI_APPLICATION), nullptr);
+    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCEA(32513)), nullptr);
+    EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
+    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(32513)), nullptr);
+}
+
+TEST_F(windows, own_dc_is_the_same_every_time_and_survives_release)
+{
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    HDC first = GetDC(window);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(ReleaseDC(window, first), 1);
+    EXPECT_EQ(GetDC(window), first);
+    EXPECT_EQ(ReleaseDC(window, nullptr), 0);
+}
+
+}  // namespace
