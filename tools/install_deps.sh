@@ -14,8 +14,9 @@ packages+=("$@")
 
 missing=()
 for package in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  # One status line per installed architecture of the package.
+  dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -qx 'install ok installed' ||
+    missing+=("$package")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 

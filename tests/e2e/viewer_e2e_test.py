@@ -127,5 +127,5 @@ class viewer_without_display(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    PROGRAM, CLOSE_TOOL = sys.argv[1], sys.argv[2]
+    PROGRAM, CLOSE_TOOL = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     unittest.main(argv=[sys.argv[0]] + sys.argv[3:], verbosity=2)
