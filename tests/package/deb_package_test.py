@@ -5,7 +5,8 @@ and whatever its installation brought along are removed again, so the
 machine is left as it was found.
 
 Needs root and apt; exits 77 (skipped) otherwise, or when the package is
-already installed (then the machine is not ours to change).
+already installed (then the machine is not ours to change).  cpack needs
+dpkg-shlibdeps (dpkg-dev) and file to find the linked libraries.
 
 Usage: deb_package_test.py BUILD_DIR [unittest options]"""
 
@@ -38,7 +39,9 @@ def installed_packages():
 def reason_to_skip():
     if os.geteuid() != 0:
         return "installing a package needs root"
-    for tool in ("apt-get", "dpkg-query", "dpkg-shlibdeps", "cpack", "Xvfb", "xdotool"):
+    # Only what says this is no Debian system at all; a missing build or X
+    # tool on one is a failure, not a reason to skip.
+    for tool in ("apt-get", "dpkg-query"):
         if shutil.which(tool) is None:
             return f"{tool} is not installed"
     if any(name.split(":")[0] == PACKAGE for name in installed_packages()):
