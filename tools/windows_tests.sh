@@ -191,11 +191,11 @@ done
 if [[ ${#e2e_arches[@]} -eq 0 ]]; then
   echo "NOT RUN: end-to-end: the viewers are not built yet" >&2
 else
-  display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+  # A free display number, chosen by Xvfb itself and written once it is ready.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display
-  timeout 20 sh -c "until xdpyinfo >/dev/null 2>&1; do sleep 0.2; done" || fail "Xvfb $display did not start"
+  timeout 20 sh -c "until [ -s '$work/display' ]; do sleep 0.2; done" || fail "Xvfb did not start"
+  export DISPLAY=:$(head -1 "$work/display")
 
   for arch in "${e2e_arches[@]}"; do
     for name in "${programs[@]}"; do
