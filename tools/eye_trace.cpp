@@ -7,6 +7,7 @@
 // frame's eye is printed; a differing block can be narrowed down that way.
 
 #include "fnv1a.h"
+#include "frame_number.h"
 #include "orbit_camera.h"
 #include "variant_params.h"
 
@@ -15,16 +16,11 @@
 #include <cstdlib>
 #include <cstring>
 
-// A whole number from 0 to 2^31 - 1, digits only; -1 for anything else.
+// FRAME-style argument: 0 to 2^31 - 1, or -1 for anything else.
 static long long parse_count(const char* text)
 {
-    if (*text == '\0' || std::strlen(text) > 10)
-        return -1;
-    for (const char* c = text; *c; ++c)
-        if (*c < '0' || *c > '9')
-            return -1;
-    const long long value = std::strtoll(text, nullptr, 10);
-    return value <= 2147483647LL ? value : -1;
+    long long value;
+    return parse_frame_number(text, &value) ? value : -1;
 }
 
 static std::uint32_t bits_of(float value)

@@ -15,6 +15,7 @@
 // An offscreen framebuffer object would need GL beyond 1.1 and a second
 // drawing path; the bigger window keeps the host's calls unchanged.
 
+#include "frame_number.h"
 #include "crt_rand.h"
 #include "frame_driver.h"
 #include "failure_text.h"
@@ -50,16 +51,6 @@ static int usage()
 {
     std::fprintf(stderr, "usage: frame_capture terrain320|terrain128|terrain32 FRAME (0 to 2147483647) OUT.png\n");
     return 2;
-}
-
-// A whole number from 0 to 2^31 - 1, digits only; false for anything else.
-static bool parse_frame(const char* text, long long* frame)
-{
-    const char* end = text + std::strlen(text);
-    if (text == end || *text < '0' || *text > '9')
-        return false;
-    auto [stop, error] = std::from_chars(text, end, *frame);
-    return error == std::errc() && stop == end && *frame <= 2147483647LL;
 }
 
 // "frame_capture: what: cause", or without the cause when there is none.
@@ -156,7 +147,7 @@ static const char* capture(const variant_params& params, long long frame, rgb_im
 int main(int argc, char** argv)
 {
     long long frame = 0;
-    if (argc != 4 || !parse_frame(argv[2], &frame) || argv[3][0] == '\0')
+    if (argc != 4 || !parse_frame_number(argv[2], &frame) || argv[3][0] == '\0')
         return usage();
     const variant_params* params = find_variant_params(argv[1]);
     if (!params)
