@@ -128,6 +128,7 @@ static dd multiply(dd a, dd b)
     return fast_two_sum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
 }
 
+// -a, exactly.
 static dd negate(dd a)
 {
     return {-a.hi, -a.lo};
@@ -143,9 +144,9 @@ static dd negate(dd a)
 // inexact, two_sum keeps its rounding error in lo, and the running value is
 // already within 2^-22 of its final size, so no later cancellation can
 // magnify the double-double's 2^-104 errors.  The pieces leave out under
-// k * 2^-229 of pi/2; since no double below 2^30 lies nearer than 2^-61 to a
-// multiple of pi/2 (continued fractions of pi/2 over each binade's ulp), r
-// keeps at least 2^-130 relative accuracy.
+// k * 2^-229 of pi/2, and no double below 2^30 lies nearer than 2^-61 to a
+// multiple of pi/2 (continued fractions of pi/2 over each binade's ulp), so
+// that costs r less than 2^-130 of itself.
 static dd reduce(double ax, long long& k)
 {
     const double multiple = std::floor(ax * two_over_pi + 0.5);
