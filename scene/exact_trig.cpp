@@ -147,15 +147,17 @@ static dd negate(dd a)
 // k * 2^-229 of pi/2, and no double below 2^30 lies nearer than 2^-61 to a
 // multiple of pi/2 (continued fractions of pi/2 over each binade's ulp), so
 // that costs r less than 2^-130 of itself.
-static dd reduce(double ax, long long& k)
+static dd reduce(double ax, int& k)
 {
-    const double multiple = std::floor(ax * two_over_pi + 0.5);
+    // Truncating a positive value rounds it down; an int conversion, not
+    // std::floor, keeps the 32-bit build on SSE2 instead of a library call.
+    k = static_cast<int>(ax * two_over_pi + 0.5);
+    const double multiple = k;
     dd r = {ax, 0.0};
     for (double piece : half_pi_pieces) {
         const dd step = two_sum(r.hi, -(multiple * piece));
         r = fast_two_sum(step.hi, step.lo + r.lo);
     }
-    k = static_cast<long long>(multiple);
     return r;
 }
 
@@ -189,11 +191,11 @@ static dd cos_reduced(dd r)
 // sin |x| (cosine false) or cos |x| (cosine true) for tiny_argument <= |x| <= 2^30.
 static double rounded_sin_or_cos(double ax, bool cosine)
 {
-    long long k = 0;
+    int k = 0;
     const dd r = reduce(ax, k);
     // sin(r + k pi/2) is sin r, cos r, -sin r, -cos r for k = 0, 1, 2, 3
     // (mod 4); cos(r + k pi/2) is sin(r + (k + 1) pi/2).
-    const int quadrant = static_cast<int>((k + (cosine ? 1 : 0)) & 3);
+    const int quadrant = (k + (cosine ? 1 : 0)) & 3;
     dd value = quadrant % 2 == 0 ? sin_reduced(r) : cos_reduced(r);
     if (quadrant >= 2)
         value = negate(value);
