@@ -1,7 +1,8 @@
 #include "orbit_camera.h"
 
+#include "exact_trig.h"
+
 #include <GL/glu.h>
-#include <cmath>
 #include <cstdlib>
 
 // Every right-hand side below is evaluated in double and rounded to float32
@@ -23,11 +24,15 @@ void place_eye(const camera_state& camera, const variant_params& params)
     const double theta = static_cast<double>(camera.angle) / static_cast<double>(params.angle_divisor);
     const double radius = camera.radius;
     const double centre = params.grid_centre;
-    eye_x = static_cast<float>(std::sin(theta) * radius + centre);
+    // Our own correctly rounded sine and cosine, not the C library's: the C
+    // libraries differ in the last bit (MinGW-w64's x87 code from glibc's),
+    // which moved the eye by a float32 ulp on some frames.  These give the
+    // same bits on every platform, the ones glibc gives on Linux.
+    eye_x = static_cast<float>(exact_sin(theta) * radius + centre);
     // The cosine is taken every frame; 1 / cos is about 1.1547, so the eye
     // looks down at about 49 degrees below the horizontal.
-    eye_y = static_cast<float>(radius / std::cos(params.elevation_angle));
-    eye_z = static_cast<float>(std::cos(theta) * radius + centre);
+    eye_y = static_cast<float>(radius / exact_cos(params.elevation_angle));
+    eye_z = static_cast<float>(exact_cos(theta) * radius + centre);
 }
 
 void apply_camera(const camera_state& camera, const variant_params& params)

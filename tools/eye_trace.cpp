@@ -1,6 +1,7 @@
 // eye_trace NAME FIRST COUNT BLOCK: the eye of one viewer over many frames,
-// for comparing builds whose C libraries differ (the eye goes through the
-// library's sin and cos).  Advances the camera to FIRST, then for each block
+// for comparing builds on different platforms (the eye goes through sin and
+// cos: once the C library's, which differed in the last bit, now exact_sin
+// and exact_cos, which must not).  Advances the camera to FIRST, then for each block
 // of BLOCK frames up to FIRST + COUNT prints one line:
 //   first-frame  fingerprint-of-the-block's-eyes  eye-x eye-y eye-z (hex bits)
 // where the eye is that of the block's first frame.  With BLOCK 1 every
