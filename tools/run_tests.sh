@@ -7,3 +7,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)"
 cd build
 ctest --output-on-failure -j"$(nproc)"
+
+# Again with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
+cd ..
+tools/run_sanitized_tests.sh

@@ -20,50 +20,59 @@ WINDOW_WAIT_S = 30   # generous: a sanitizer build starts slowly
 EXIT_WAIT_S = 20
 
 
-def processes_running(program):
-    """Pids of live processes whose executable is `program`."""
+def session_members(session):
+    """Pids of live processes in the session `session` (each run starts the
+    viewer in a session of its own, so anything it left behind is there)."""
     found = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
             continue
         try:
-            if os.readlink(f"/proc/{entry}/exe") == program:
-                with open(f"/proc/{entry}/stat") as stat:
-                    if stat.read().rsplit(")", 1)[1].split()[0] != "Z":
-                        found.append(int(entry))
+            with open(f"/proc/{entry}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
         except OSError:
-            pass
+            continue
+        state, session_id = fields[0], int(fields[3])
+        if session_id == session and state != "Z":
+            found.append(int(entry))
     return found
 
 
 def one_run(x, program, close_tool, number):
-    """Runs the program once; returns None when it passed, else what failed."""
+    """Runs the program once; returns (pid, None) when it passed, else
+    (pid, what failed)."""
     by_escape = number % 2 == 1
     with Workdir() as workdir:
         process = subprocess.Popen([program], cwd=workdir, env=x.env(), stdout=subprocess.PIPE,
-                                   stderr=subprocess.PIPE)
+                                   stderr=subprocess.PIPE, start_new_session=True)
         try:
-            window = x.find_window(timeout=WINDOW_WAIT_S)
-            if window is None:
-                return "no window appeared"
-            time.sleep(0.2)
-            if by_escape:
-                x.press(window, "Escape")
-            else:
-                subprocess.run([close_tool, str(window)], env=x.env(), check=True, timeout=10)
-            try:
-                _, err = process.communicate(timeout=EXIT_WAIT_S)
-            except subprocess.TimeoutExpired:
-                return f"did not end within {EXIT_WAIT_S} s of the request"
-            if process.returncode != 0:
-                return f"exit status {process.returncode}: {err.decode()[-2000:]}"
-            if err:
-                return f"printed on stderr: {err.decode()[-2000:]}"
-            return None
+            return process.pid, one_run_checks(x, process, close_tool, window_wait_s=WINDOW_WAIT_S,
+                                               by_escape=by_escape)
         finally:
             if process.poll() is None:
                 process.kill()
                 process.communicate(timeout=10)
+
+
+def one_run_checks(x, process, close_tool, window_wait_s, by_escape):
+    """Ends a started run the chosen way; None when all held, else what failed."""
+    window = x.find_window(timeout=window_wait_s)
+    if window is None:
+        return "no window appeared"
+    time.sleep(0.2)
+    if by_escape:
+        x.press(window, "Escape")
+    else:
+        subprocess.run([close_tool, str(window)], env=x.env(), check=True, timeout=10)
+    try:
+        _, err = process.communicate(timeout=EXIT_WAIT_S)
+    except subprocess.TimeoutExpired:
+        return f"did not end within {EXIT_WAIT_S} s of the request"
+    if process.returncode != 0:
+        return f"exit status {process.returncode}: {err.decode()[-2000:]}"
+    if err:
+        return f"printed on stderr: {err.decode()[-2000:]}"
+    return None
 
 
 def main():
@@ -74,8 +83,8 @@ def main():
     try:
         for number in range(1, runs + 1):
             started = time.monotonic()
-            failure = one_run(x, program, close_tool, number)
-            left = processes_running(program)
+            pid, failure = one_run(x, program, close_tool, number)
+            left = session_members(pid)
             if left and failure is None:
                 failure = f"processes left behind: {left}"
             how = "Escape" if number % 2 == 1 else "close request"
