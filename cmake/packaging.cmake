@@ -14,11 +14,13 @@ else()
   set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
-  # The shared libraries the programs link (SDL2, GL, GLU, libc...), found by
-  # dpkg-shlibdeps, plus Mesa's drivers, which are loaded at run time and so
-  # are not among them: without one there is no GL context to draw with.
+  # The shared libraries the programs link (SDL2, libOpenGL, GLU, libc...),
+  # found by dpkg-shlibdeps, plus what is loaded at run time and so is not
+  # among them: SDL opens libGL (GLX, on X11) and libEGL (Wayland) itself,
+  # and those hand over to Mesa's GLX and EGL drivers and its software
+  # rasteriser.  Without them there is no GL context to draw with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libglx-mesa0, libegl-mesa0")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, libglx-mesa0, libegl-mesa0, libgl1-mesa-dri")
 endif()
 
 include(CPack)

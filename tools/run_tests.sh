@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything in build/ and runs every test.
-set -euo pipefail
+# Installs what is needed, builds everything and runs every test:
+#   - the Windows builds (i686 and x86-64) under Wine, and their ZIP;
+#   - the Linux build's unit, end-to-end, picture and package tests (CTest).
+# Every part runs even when an earlier one failed; the exit status is
+# non-zero when any did.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/install_deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)"
-cd build
-ctest --output-on-failure -j"$(nproc)"
+tools/install_deps.sh --windows || exit 1
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
+cmake --build build -j"$(nproc)" || exit 1
 
+status=0
+tools/windows_tests.sh || status=1
+tools/windows_zip.sh build-win32 build-win64 >/dev/null || status=1
+(cd build && ctest --output-on-failure -j"$(nproc)") || status=1
 # Again with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
-cd ..
-tools/run_sanitized_tests.sh
+tools/run_sanitized_tests.sh || status=1
+exit $status

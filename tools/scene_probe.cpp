@@ -4,6 +4,7 @@
 
 #include "crt_rand.h"
 #include "fnv1a.h"
+#include "frame_number.h"
 #include "height_field.h"
 #include "orbit_camera.h"
 #include "terrain_mesh.h"
@@ -22,16 +23,6 @@ static int usage()
     return 2;
 }
 
-// A whole number from 0 to 2^31 - 1, digits only; false for anything else.
-static bool parse_frame(const char* text, long long* frame)
-{
-    const char* end = text + std::strlen(text);
-    if (text == end || *text < '0' || *text > '9')
-        return false;
-    auto [stop, error] = std::from_chars(text, end, *frame);
-    return error == std::errc() && stop == end && *frame <= 2147483647LL;
-}
-
 // "XXXXXXXX decimal": the float's bit pattern, then its shortest round-trip form.
 static std::string describe(float value)
 {
@@ -47,7 +38,7 @@ static std::string describe(float value)
 int main(int argc, char** argv)
 {
     long long frame = 0;
-    if (argc != 3 || !parse_frame(argv[2], &frame))
+    if (argc != 3 || !parse_frame_number(argv[2], &frame))
         return usage();
     const variant_params* params = find_variant_params(argv[1]);
     if (!params)

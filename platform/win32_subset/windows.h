@@ -9,7 +9,9 @@
 //   - one message queue for the thread: posted messages first in, first out,
 //     then WM_QUIT once requested, then input; PeekMessageA never waits
 //   - key input as WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP with Alt) carrying
-//     virtual-key codes; TranslateMessage posts WM_CHAR/WM_SYSCHAR
+//     virtual-key codes; TranslateMessage posts WM_CHAR/WM_SYSCHAR; mouse
+//     motion and buttons as WM_MOUSEMOVE/WM_xBUTTONDOWN/UP
+//   - WM_PAINT after input while a shown or exposed window is unvalidated
 //   - close requests as WM_CLOSE (by way of WM_SYSCOMMAND/SC_CLOSE), and
 //     Alt+F4 through DefWindowProcA as on Windows
 //   - GetDC/ReleaseDC with a private DC per window, ChoosePixelFormat,

@@ -6,10 +6,13 @@
 
 #include "test_window.h"
 
+#include "failure_text.h"
+
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <string>
@@ -22,32 +25,49 @@ pid_t xvfb_pid = -1;
 
 class x11 : public ::testing::Test {
 protected:
-    // One X server for the suite; the display number comes back on a pipe
+    // One X server for the suite, on a display number of its own (tests run
+    // in parallel, each its own process); it reports the number on a pipe
     // once it accepts connections.
-    static void SetUpTestSuite()
+    static bool start_xvfb(int number)
     {
         int ready[2];
         if (pipe(ready) != 0)
-            return;
+            return false;
         xvfb_pid = fork();
         if (xvfb_pid == 0) {
             close(ready[0]);
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, STDERR_FILENO);
+            const std::string display = ":" + std::to_string(number);
             const std::string fd = std::to_string(ready[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+                   "-nolisten", "tcp", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(ready[1]);
-        char number[32] = "";
-        const ssize_t length = read(ready[0], number, sizeof number - 1);
+        // NOTE: the server writes the number and its newline separately and
+        // dies if the pipe is closed in between: read up to the newline.
+        std::string reported;
+        char byte = 0;
+        while (read(ready[0], &byte, 1) == 1 && byte != '\n')
+            reported += byte;
         close(ready[0]);
-        if (length <= 0)
-            return;
-        number[length] = '\0';
-        const std::string display = ":" + std::string(number, strcspn(number, "\n"));
-        setenv("DISPLAY", display.c_str(), 1);
+        if (byte != '\n') {
+            waitpid(xvfb_pid, nullptr, 0);
+            xvfb_pid = -1;
+            return false;
+        }
+        setenv("DISPLAY", (":" + std::to_string(number)).c_str(), 1);
         setenv("SDL_VIDEODRIVER", "x11", 1);
         unsetenv("WAYLAND_DISPLAY");
+        return true;
+    }
+    static void SetUpTestSuite()
+    {
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            if (start_xvfb(100 + (getpid() + attempt * 97) % 800))
+                return;
+        }
     }
     static void TearDownTestSuite()
     {
@@ -62,7 +82,7 @@ protected:
     {
         ASSERT_GT(xvfb_pid, 0);
         window = make_test_window();
-        ASSERT_NE(window, nullptr);
+        ASSERT_NE(window, nullptr) << last_failure_text();
         SDL_SysWMinfo info;
         SDL_VERSION(&info.version);
         ASSERT_TRUE(SDL_GetWindowWMInfo(only_sdl_window(), &info));

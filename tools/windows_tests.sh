@@ -1,0 +1,261 @@
+#!/usr/bin/env bash
+# Builds the viewers, the scene tests and the probes for Windows, i686 (the
+# target) and x86-64, with MinGW-w64, and proves them under Wine:
+#   - scene_tests.exe passes;
+#   - scene_probe.exe prints exactly what the Linux build prints, and the eye
+#     over 17 million frames (eye_trace.exe) is bit-identical to Linux's;
+#   - once the viewers exist: each one's window appears, draws the terrain,
+#     and ends with status 0 on Escape and on a close request.
+# One fresh Wine prefix per architecture in a temporary folder, removed at
+# the end; the end-to-end part runs on its own Xvfb.  Every wait is bounded.
+#
+# Usage: tools/windows_tests.sh
+# Environment: TERRAIN_REQUIRE_I686=1 fails the run when this machine cannot
+# execute 32-bit programs (otherwise the i686 runs are reported NOT RUN).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+started=$SECONDS
+
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+phase_start=$SECONDS
+phase() { echo "-- $1 ($((SECONDS - phase_start)) s for the previous step)"; phase_start=$SECONDS; }
+
+programs=(terrain320 terrain128 terrain32)
+probe_frames=(0 1 201 402 100000 470228)
+trace_frames=17000000   # past 2^24, where the angle counter of every viewer sticks
+
+phase "packages"
+tools/install_deps.sh --windows
+
+phase "Linux reference build"
+if [[ ! -f build/CMakeCache.txt ]]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build build -j"$(nproc)" --target scene_probe eye_trace send_close_request >/dev/null
+
+phase "Windows builds"
+declare -A build_dir=([i686]=build-win32 [x86_64]=build-win64)
+for arch in i686 x86_64; do
+  if [[ ! -f "${build_dir[$arch]}/CMakeCache.txt" ]]; then
+    cmake -S . -B "${build_dir[$arch]}" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "${build_dir[$arch]}" -j"$(nproc)" >/dev/null
+done
+
+work=$(mktemp -d /tmp/windows_tests.XXXXXX)
+xvfb_pid=""
+declare -A loader=([i686]=/usr/lib/wine/wine [x86_64]=/usr/lib/wine/wine64)
+declare -A prefix=([i686]="$work/prefix-i686" [x86_64]="$work/prefix-x86_64")
+
+cleanup() {
+  for arch in i686 x86_64; do
+    if [[ -d "${prefix[$arch]}" ]]; then
+      WINEPREFIX="${prefix[$arch]}" timeout 30 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    fi
+  done
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export WINEDEBUG=-all
+# No Mono or Gecko installer, no desktop menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset DISPLAY
+
+# Runs a Windows program of ARCH under Wine, bounded by SECONDS, in $work.
+wine_run() {
+  local arch=$1 seconds=$2
+  shift 2
+  (cd "$work" && WINEPREFIX="${prefix[$arch]}" timeout -k 5 "$seconds" "${loader[$arch]}" "$@")
+}
+
+# The architectures this machine can run.  NOTE: a kernel without 32-bit
+# support (booted with ia32_emulation off) cannot start the 32-bit Wine
+# loader at all.
+arches=()
+not_run=()
+for arch in i686 x86_64; do
+  if [[ -x "${loader[$arch]}" ]] && timeout 20 "${loader[$arch]}" --version >/dev/null 2>&1; then
+    arches+=("$arch")
+  else
+    not_run+=("$arch")
+    echo "NOT RUN: $arch under Wine: ${loader[$arch]} cannot be started here" \
+      "($(uname -r); 32-bit support in the kernel?)" >&2
+  fi
+done
+
+phase "Wine prefixes"
+for arch in "${arches[@]}"; do
+  winearch=win64
+  [[ $arch == i686 ]] && winearch=win32
+  WINEARCH=$winearch wine_run "$arch" 600 wineboot -i >/dev/null 2>&1 || fail "$arch: wineboot -i"
+  WINEPREFIX="${prefix[$arch]}" timeout 120 /usr/lib/wine/wineserver -w || true
+done
+
+phase "scene tests and probes under Wine"
+for arch in "${arches[@]}"; do
+  dir=$root/${build_dir[$arch]}
+  if wine_run "$arch" 600 "$dir/tests/scene_tests.exe" --gtest_brief=1 >"$work/scene_tests-$arch.log" 2>&1; then
+    pass "$arch: scene_tests.exe ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/scene_tests-$arch.log" || true))"
+  else
+    cat "$work/scene_tests-$arch.log" >&2
+    fail "$arch: scene_tests.exe"
+  fi
+
+  mismatches=0
+  for name in "${programs[@]}"; do
+    for frame in "${probe_frames[@]}"; do
+      expected=$(build/tools/scene_probe "$name" "$frame")
+      actual=$(wine_run "$arch" 120 "$dir/tools/scene_probe.exe" "$name" "$frame" | tr -d '\r') || true
+      if [[ "$actual" != "$expected" ]]; then
+        mismatches=$((mismatches + 1))
+        echo "$arch: scene_probe $name $frame differs from Linux:" >&2
+        diff <(echo "$expected") <(echo "$actual") >&2 || true
+      fi
+    done
+  done
+  if [[ $mismatches -eq 0 ]]; then
+    pass "$arch: scene_probe matches Linux (${#programs[@]} programs x frames ${probe_frames[*]})"
+  else
+    fail "$arch: $mismatches scene_probe outputs differ from Linux"
+  fi
+
+  # The eye in blocks of 65536 frames; a differing block is narrowed down to
+  # its frames.
+  for name in "${programs[@]}"; do
+    build/tools/eye_trace "$name" 0 "$trace_frames" 65536 >"$work/eyes-linux-$name"
+    wine_run "$arch" 600 "$dir/tools/eye_trace.exe" "$name" 0 "$trace_frames" 65536 | tr -d '\r' \
+      >"$work/eyes-$arch-$name" || true
+    if cmp -s "$work/eyes-linux-$name" "$work/eyes-$arch-$name"; then
+      pass "$arch: $name eye bit-identical to Linux over $trace_frames frames"
+      continue
+    fi
+    differing=0
+    while read -r block; do
+      build/tools/eye_trace "$name" "$block" 65536 1 >"$work/frames-linux"
+      wine_run "$arch" 120 "$dir/tools/eye_trace.exe" "$name" "$block" 65536 1 | tr -d '\r' >"$work/frames-win" || true
+      while read -r line; do
+        differing=$((differing + 1))
+        echo "  $arch $name $line" >&2
+      done < <(paste -d' ' "$work/frames-linux" "$work/frames-win" |
+               awk '$2 != $7 { print "frame " $1 ": Linux eye " $3 " " $4 " " $5 ", Windows " $8 " " $9 " " $10 }')
+    done < <(diff "$work/eyes-linux-$name" "$work/eyes-$arch-$name" | awk '/^</ { print $2 }')
+    fail "$arch: $name eye differs from Linux at $differing of $trace_frames frames (listed above)"
+  done
+done
+
+# The colour census of a screenshot: "dark red green blue" as per mille of
+# its pixels (dominant channel at least 48 and 1.5 times each other one).
+colour_census() {
+  convert "$1" -sample 25% -depth 8 txt:- | awk -F'[(),]' '
+    /^[0-9]/ { r = $3; g = $4; b = $5; n++
+               if (r + g + b < 24) dark++
+               if (r >= 48 && r > 1.5 * g && r > 1.5 * b) red++
+               if (g >= 48 && g > 1.5 * r && g > 1.5 * b) green++
+               if (b >= 48 && b > 1.5 * r && b > 1.5 * g) blue++ }
+    END { if (n == 0) n = 1; printf "%d %d %d %d\n", 1000 * dark / n, 1000 * red / n, 1000 * green / n, 1000 * blue / n }'
+}
+
+# Starts PROGRAM of ARCH and waits for its window; sets viewer_pid, viewer_window.
+start_viewer() {
+  local arch=$1 exe=$2
+  wine_run "$arch" 180 "$exe" >"$work/viewer.log" 2>&1 &
+  viewer_pid=$!
+  viewer_window=$(timeout 60 xdotool search --sync --onlyvisible --name '^KOLVAR Map Editor$' 2>/dev/null | head -1) || true
+}
+
+# Waits (bounded) for the viewer to end; sets viewer_exit to its status.
+await_viewer() {
+  local waited=0
+  while kill -0 "$viewer_pid" 2>/dev/null && [[ $waited -lt 60 ]]; do
+    sleep 0.5
+    waited=$((waited + 1))
+  done
+  if kill -0 "$viewer_pid" 2>/dev/null; then
+    kill "$viewer_pid" 2>/dev/null || true
+  fi
+  viewer_exit=0
+  wait "$viewer_pid" || viewer_exit=$?
+}
+
+phase "end-to-end under Xvfb"
+e2e_arches=()
+for arch in "${arches[@]}"; do
+  [[ -f "${build_dir[$arch]}/programs/terrain320.exe" ]] && e2e_arches+=("$arch")
+done
+if [[ ${#e2e_arches[@]} -eq 0 ]]; then
+  echo "NOT RUN: end-to-end: the viewers are not built yet" >&2
+else
+  # A free display number, chosen by Xvfb itself and written once it is ready.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  timeout 20 sh -c "until [ -s '$work/display' ]; do sleep 0.2; done" || fail "Xvfb did not start"
+  export DISPLAY=:$(head -1 "$work/display")
+
+  for arch in "${e2e_arches[@]}"; do
+    for name in "${programs[@]}"; do
+      exe=$root/${build_dir[$arch]}/programs/$name.exe
+      label="$arch $name"
+
+      start_viewer "$arch" "$exe"
+      if [[ -z "$viewer_window" ]]; then
+        fail "$label: no window titled 'KOLVAR Map Editor'"
+        kill "$viewer_pid" 2>/dev/null || true
+        wait "$viewer_pid" 2>/dev/null || true
+        continue
+      fi
+      # The terrain320 viewer pauses a second before its first frame.
+      census=""
+      for _ in $(seq 1 30); do
+        sleep 1
+        import -window "$viewer_window" "$work/$arch-$name.png" 2>/dev/null || continue
+        census=$(colour_census "$work/$arch-$name.png")
+        read -r dark red green blue <<<"$census"
+        [[ $dark -lt 950 && $red -ge 2 && $green -ge 2 && $blue -ge 2 ]] && break
+      done
+      read -r dark red green blue <<<"${census:-1000 0 0 0}"
+      if [[ $dark -lt 950 && $red -ge 2 && $green -ge 2 && $blue -ge 2 ]]; then
+        pass "$label: window drawn (per mille dark $dark, red $red, green $green, blue $blue)"
+      else
+        fail "$label: the screenshot shows no terrain (per mille dark $dark, red $red, green $green, blue $blue)"
+      fi
+      timeout 10 xdotool windowfocus --sync "$viewer_window" || true
+      timeout 10 xdotool key Escape || true
+      await_viewer
+      if [[ $viewer_exit -eq 0 ]]; then
+        pass "$label: Escape ends it with status 0"
+      else
+        fail "$label: after Escape status $viewer_exit"
+      fi
+
+      start_viewer "$arch" "$exe"
+      if [[ -z "$viewer_window" ]]; then
+        fail "$label: no window on the second start"
+        kill "$viewer_pid" 2>/dev/null || true
+        wait "$viewer_pid" 2>/dev/null || true
+        continue
+      fi
+      sleep 1
+      timeout 10 build/tools/send_close_request "$viewer_window" || true
+      await_viewer
+      if [[ $viewer_exit -eq 0 ]]; then
+        pass "$label: a close request ends it with status 0"
+      else
+        fail "$label: after the close request status $viewer_exit"
+      fi
+    done
+  done
+fi
+
+phase "done"
+[[ ${#not_run[@]} -gt 0 ]] && echo "NOT RUN under Wine on this machine: ${not_run[*]}" >&2
+echo "Windows part: $((SECONDS - started)) s, $failures failure(s)"
+if [[ ${#not_run[@]} -gt 0 && "${TERRAIN_REQUIRE_I686:-0}" == 1 ]]; then
+  exit 1
+fi
+[[ $failures -eq 0 ]]
