@@ -17,7 +17,7 @@ packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-  xvfb xdotool x11-utils imagemagick libx11-dev
+  xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
   dpkg-dev file
 )
 if [[ $windows -eq 1 ]]; then

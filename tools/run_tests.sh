@@ -14,4 +14,6 @@ status=0
 tools/windows_tests.sh || status=1
 tools/windows_zip.sh build-win32 build-win64 >/dev/null || status=1
 (cd build && ctest --output-on-failure -j"$(nproc)") || status=1
+# Again with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
+tools/run_sanitized_tests.sh || status=1
 exit $status

@@ -3,6 +3,8 @@
 // reports and accepts index 1.
 #include "layer.h"
 
+#include <GL/gl.h>
+
 static const int pixel_format_offered = 1;
 
 HDC WINAPI GetDC(HWND window)
@@ -77,5 +79,13 @@ BOOL WINAPI SwapBuffers(HDC device_context)
         return FALSE;
     }
     SDL_GL_SwapWindow(window->sdl_window);
+    // NOTE: SDL's offscreen driver draws into a single-buffered pbuffer, on
+    // which the swap does nothing, not even flush: Mesa then keeps every
+    // frame's commands queued and memory grows by about 100 KiB a frame.
+    // A swap on a double-buffered window flushes; do the same here.
+    GLboolean double_buffered = GL_TRUE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
+    if (!double_buffered)
+        glFlush();
     return TRUE;
 }
