@@ -97,6 +97,22 @@ for arch in "${arches[@]}"; do
   WINEPREFIX="${prefix[$arch]}" timeout 120 /usr/lib/wine/wineserver -w || true
 done
 
+phase "i686 arithmetic"
+# The 32-bit build must do its floating point in SSE2: the x87 unit's
+# extended precision and its own rounding of conversions would change the
+# terrain's and the camera's bits.  The calling convention still returns
+# doubles on the x87 stack, so loads, stores and sign changes are allowed;
+# any x87 arithmetic or conversion in our code is not.
+x87=$(i686-w64-mingw32-objdump -d --no-show-raw-insn build-win32/scene/libscene.a build-win32/host/libhost.a |
+  awk -F'\t' 'NF >= 2 { split($2, word, " "); print word[1] }' |
+  grep -E '^f(add|sub|mul|div|sqrt|sin|cos|sincos|ptan|patan|prem|yl2x|2xm1|scale|rndint|ist|isttp|com|ucom)' |
+  sort | uniq -c || true)
+if [[ -z "$x87" ]]; then
+  pass "i686: no x87 arithmetic in the scene and host code (SSE2 only)"
+else
+  fail "i686: x87 arithmetic in the scene or host code: $(echo $x87)"
+fi
+
 phase "scene tests and probes under Wine"
 for arch in "${arches[@]}"; do
   dir=$root/${build_dir[$arch]}
