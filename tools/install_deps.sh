@@ -18,7 +18,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
-  dpkg-dev file
+  dpkg-dev file python3
 )
 if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
@@ -46,4 +46,4 @@ if [[ $windows -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386;
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
