@@ -15,10 +15,10 @@
 // An offscreen framebuffer object would need GL beyond 1.1 and a second
 // drawing path; the bigger window keeps the host's calls unchanged.
 
-#include "frame_number.h"
 #include "crt_rand.h"
-#include "frame_driver.h"
 #include "failure_text.h"
+#include "frame_driver.h"
+#include "frame_number.h"
 #include "height_field.h"
 #include "orbit_camera.h"
 #include "png_file.h"
