@@ -13,6 +13,7 @@
 // given, so that the figure is the frame's own cost.  With --rss-every, the
 // resident set size is printed every K frames as well (for the soak).
 
+#include "process_usage.h"
 #include "swap_hook.h"
 #include "viewer_main.h"
 
@@ -22,7 +23,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <sstream>
@@ -41,23 +41,6 @@ long long span_start_ns = 0;
 long long span_start_cpu_ns = 0;
 long span_start_faults = 0;
 const char* program = "";
-
-// User plus system CPU time of every thread of the process, in nanoseconds:
-// less disturbed than wall time by other work on the machine.
-long long cpu_ns()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000000LL +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1000LL;
-}
-
-long minor_faults()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
-}
 
 // Resident set size in KiB, from /proc/self/statm (pages).
 long resident_kib()
@@ -78,13 +61,13 @@ void on_swap(long swaps)
         fflush(stdout);
     }
     if (swaps == plan.warmup) {
-        span_start_faults = minor_faults();
-        span_start_cpu_ns = cpu_ns();
+        span_start_faults = process_minor_faults();
+        span_start_cpu_ns = process_cpu_ns();
         span_start_ns = monotonic_ns();
     } else if (swaps == plan.warmup + plan.frames) {
         const long long elapsed_ns = monotonic_ns() - span_start_ns;
-        const long long used_ns = cpu_ns() - span_start_cpu_ns;
-        const long faults = minor_faults() - span_start_faults;
+        const long long used_ns = process_cpu_ns() - span_start_cpu_ns;
+        const long faults = process_minor_faults() - span_start_faults;
         printf("program %s frames %ld ms_per_frame %.4f cpu_ms_per_frame %.4f faults_per_frame %.2f\n", program,
                plan.frames, elapsed_ns / 1e6 / plan.frames, used_ns / 1e6 / plan.frames,
                static_cast<double>(faults) / plan.frames);

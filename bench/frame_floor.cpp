@@ -14,6 +14,7 @@
 #include "crt_rand.h"
 #include "height_field.h"
 #include "orbit_camera.h"
+#include "process_usage.h"
 #include "terrain_mesh.h"
 
 #include <GL/gl.h>
@@ -23,7 +24,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
 #include <time.h>
 
 #include <vector>
@@ -52,23 +52,6 @@ long long floor_now_ns()
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return now.tv_sec * 1000000000LL + now.tv_nsec;
-}
-
-// User plus system CPU time of every thread of the process, in nanoseconds:
-// less disturbed than wall time by other work on the machine.
-long long floor_cpu_ns()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000000000LL +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1000LL;
-}
-
-long floor_minor_faults()
-{
-    rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_minflt;
 }
 
 // The window format and size the layer gives the viewers: double-buffered
@@ -163,8 +146,8 @@ int main(int argc, char** argv)
     SDL_Event event;
     for (long frame = 0; frame < total; ++frame) {
         if (frame == warmup) {
-            start_faults = floor_minor_faults();
-            start_cpu_ns = floor_cpu_ns();
+            start_faults = process_minor_faults();
+            start_cpu_ns = process_cpu_ns();
             start_ns = floor_now_ns();
         }
         while (SDL_PollEvent(&event)) {
@@ -193,8 +176,8 @@ int main(int argc, char** argv)
             glFlush();
     }
     const long long elapsed_ns = floor_now_ns() - start_ns;
-    const long long used_ns = floor_cpu_ns() - start_cpu_ns;
-    const long faults = floor_minor_faults() - start_faults;
+    const long long used_ns = process_cpu_ns() - start_cpu_ns;
+    const long faults = process_minor_faults() - start_faults;
     printf("program %s frames %ld ms_per_frame %.4f cpu_ms_per_frame %.4f faults_per_frame %.2f\n",
            params->program_name, frames, elapsed_ns / 1e6 / frames, used_ns / 1e6 / frames,
            static_cast<double>(faults) / frames);
