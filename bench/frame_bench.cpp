@@ -15,7 +15,7 @@
 
 #include "process_usage.h"
 #include "swap_hook.h"
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <windows.h>
 

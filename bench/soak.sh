@@ -37,7 +37,7 @@ echo "took $(( $(date +%s) - started )) s"
 
 echo "== repetition: $runs runs of each program, Xvfb"
 for program in terrain320 terrain128 terrain32; do
-  python3 tests/perf/repeat_runs.py "build/programs/$program" build/tools/send_close_request "$runs" | tail -n 3 ||
+  python3 tests/perf/repeat_runs.py "build/programs/$program" build/tests/support/send_close_request "$runs" | tail -n 3 ||
     failed=1
 done
 

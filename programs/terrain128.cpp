@@ -1,6 +1,6 @@
 // terrain128: the 128x128 terrain viewer.
 
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // terrain32: the 32x32 terrain viewer.  Its grid is small enough to live in
 // the entry function's own storage, for the whole run.
 
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <windows.h>
 

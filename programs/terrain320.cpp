@@ -1,6 +1,6 @@
 // terrain320: the 320x320 terrain viewer.
 
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <windows.h>
 

@@ -257,7 +257,7 @@ else
         continue
       fi
       sleep 1
-      timeout 10 build/tools/send_close_request "$viewer_window" || true
+      timeout 10 build/tests/support/send_close_request "$viewer_window" || true
       await_viewer
       if [[ $viewer_exit -eq 0 ]]; then
         pass "$label: a close request ends it with status 0"

@@ -35,7 +35,7 @@ bool layer_video_started();
 // The registered window procedure of a class name (or atom); NULL if unknown.
 WNDPROC layer_class_procedure(LPCSTR class_name);
 
-// --- windows.cpp: the one table of live windows.
+// --- window_table.cpp: the one table of live windows.
 HWND layer_window_from_sdl_id(Uint32 sdl_id);
 bool layer_is_window(HWND window);
 // The oldest live top-level window, which gets close requests and unaddressed

@@ -1,5 +1,5 @@
 // Device contexts and pixel formats.  The SDL window was made with the one
-// format offered (see windows.cpp), so choosing and setting a format only
+// format offered (see window_table.cpp), so choosing and setting a format only
 // reports and accepts index 1.
 #include "layer.h"
 

@@ -1,6 +1,6 @@
 #include "host_test_support.h"
 
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <cstdlib>
 #include <new>

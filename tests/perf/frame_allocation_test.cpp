@@ -7,7 +7,7 @@
 
 #include "signals.h"
 #include "swap_hook.h"
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "viewer_main.h"
+#include "run_viewer.h"
 
 #include "crt_rand.h"
 #include "failure_text.h"
