@@ -5,11 +5,6 @@
 
 #include <string.h>
 
-// The viewport has the window's outer size, so its top rows and right-hand
-// columns fall outside the smaller client area.
-static const int viewport_width = 640;
-static const int viewport_height = 480;
-
 // Identity projection, then a 40-degree perspective with aspect 1 (the
 // picture is stretched 4:3) and a far value of -100.  The negative far value
 // leaves the projection without a far plane: depth tends to 99/101 and never

@@ -2,7 +2,15 @@
 // viewport, projection and render state every frame relies on.
 #pragma once
 
+#include "viewer_window.h"
+
 #include <windows.h>
+
+// The viewport has the window's outer size, so its top rows and right-hand
+// columns fall outside the smaller client area.  It is set once and never
+// follows the window's size.
+const int viewport_width = viewer_window_width;
+const int viewport_height = viewer_window_height;
 
 // Gets the window's device context, sets a double-buffered RGBA pixel format
 // with 24 colour and 16 depth bits, creates the rendering context, makes it
