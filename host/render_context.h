@@ -18,6 +18,10 @@ const int viewport_height = viewer_window_height;
 // what could not be done; then nothing is left current or allocated.
 const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* rendering_context_out);
 
+// Sets the viewport, the projection and the render state on the current
+// context.  setup_render_context does it once; nothing changes them after.
+void set_fixed_gl_state();
+
 // Unbinds and deletes the rendering context and gives the device context
 // back.  The window itself stays.
 void release_render_context(HWND window, HDC device_context, HGLRC rendering_context);
