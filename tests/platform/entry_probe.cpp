@@ -2,6 +2,8 @@
 // was given and returns 7.  "window [delay-ms]": reports "started", sleeps,
 // makes the programs' window (offscreen), reports "ready" and runs their
 // loop until WM_CLOSE, reporting how it ended.
+#include "viewer_window.h"
+
 #include <windows.h>
 
 #include <stdio.h>
@@ -29,8 +31,8 @@ static int probe_window(int delay_ms)
     window_class.lpfnWndProc = probe_procedure;
     window_class.lpszClassName = "probe";
     RegisterClassA(&window_class);
-    HWND window = CreateWindowExA(0, "probe", "KOLVAR Map Editor", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                  0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "probe", viewer_window_title, viewer_window_style | WS_VISIBLE, 0, 0,
+                                  viewer_window_width, viewer_window_height, nullptr, nullptr, nullptr, nullptr);
     if (!window)
         return 2;
     printf("ready\n");

@@ -34,8 +34,8 @@ HWND make_test_window(DWORD style)
         window_class.lpszClassName = "test_window";
         registered = RegisterClassA(&window_class) != 0;
     }
-    HWND window = CreateWindowExA(0, "test_window", "KOLVAR Map Editor", style, 0, 0, 640, 480, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "test_window", viewer_window_title, style, 0, 0, viewer_window_width,
+                                  viewer_window_height, nullptr, nullptr, nullptr, nullptr);
     if (window)
         test_windows.push_back(window);
     return window;

@@ -7,6 +7,7 @@
 #include "test_window.h"
 
 #include "failure_text.h"
+#include "window_frame.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
@@ -136,10 +137,11 @@ TEST_F(x11, the_client_area_sits_inside_the_classic_frame_at_the_top_left)
     XTranslateCoordinates(x_display, x_window, DefaultRootWindow(x_display), 0, 0, &x, &y, &child);
     XWindowAttributes attributes;
     ASSERT_TRUE(XGetWindowAttributes(x_display, x_window, &attributes));
-    EXPECT_EQ(x, 3);
-    EXPECT_EQ(y, 22);
-    EXPECT_EQ(attributes.width, 634);
-    EXPECT_EQ(attributes.height, 455);
+    const layer_window_frame frame = layer_window_frame_of_style(program_style);
+    EXPECT_EQ(x, frame.left);
+    EXPECT_EQ(y, frame.top);
+    EXPECT_EQ(attributes.width, viewer_window_width - frame.left - frame.right);
+    EXPECT_EQ(attributes.height, viewer_window_height - frame.top - frame.bottom);
     EXPECT_EQ(attributes.map_state, IsViewable);
 }
 
