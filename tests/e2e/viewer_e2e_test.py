@@ -107,7 +107,7 @@ class viewer_without_display(unittest.TestCase):
         self.assertEqual(result.stderr, f"{program_name()}: cannot create the window: no display\n")
         self.assertEqual(result.stdout, "")
         # Catches a driver's long connection time-out, with room for a loaded machine.
-        self.assertLess(elapsed, start_delay() + 10.0)
+        self.assertLess(elapsed, start_delay() + 5.0)
 
 
 if __name__ == "__main__":
