@@ -9,12 +9,11 @@ Usage: repeat_runs.py PROGRAM CLOSE_TOOL RUNS
 Prints one line per run and exits 0 when all passed, 1 otherwise."""
 
 import os
-import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from x11_harness import XServer, Workdir  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from x11_harness import XServer, Viewer, Workdir  # noqa: E402
 
 WINDOW_WAIT_S = 30   # generous: a sanitizer build starts slowly
 EXIT_WAIT_S = 20
@@ -38,41 +37,29 @@ def session_members(session):
     return found
 
 
-def one_run(x, program, close_tool, number):
-    """Runs the program once; returns (pid, None) when it passed, else
-    (pid, what failed)."""
-    by_escape = number % 2 == 1
+def one_run(x, program, close_tool, by_escape):
+    """Runs the program once, ending it the chosen way; returns (pid, None)
+    when all held, else (pid, what failed)."""
     with Workdir() as workdir:
-        process = subprocess.Popen([program], cwd=workdir, env=x.env(), stdout=subprocess.PIPE,
-                                   stderr=subprocess.PIPE, start_new_session=True)
+        viewer = Viewer(program, x, cwd=workdir, new_session=True)
         try:
-            return process.pid, one_run_checks(x, process, close_tool, window_wait_s=WINDOW_WAIT_S,
-                                               by_escape=by_escape)
+            viewer.wait_window(timeout=WINDOW_WAIT_S)
+            if by_escape:
+                x.press(viewer.window, "Escape")
+            else:
+                sent = x.run(close_tool, str(viewer.window))
+                if sent.returncode != 0:
+                    raise AssertionError(f"{close_tool}: status {sent.returncode}: {sent.stderr}")
+            status, err = viewer.wait_exit(timeout=EXIT_WAIT_S)
+        except AssertionError as failure:
+            return viewer.process.pid, str(failure)
         finally:
-            if process.poll() is None:
-                process.kill()
-                process.communicate(timeout=10)
-
-
-def one_run_checks(x, process, close_tool, window_wait_s, by_escape):
-    """Ends a started run the chosen way; None when all held, else what failed."""
-    window = x.find_window(timeout=window_wait_s)
-    if window is None:
-        return "no window appeared"
-    time.sleep(0.2)
-    if by_escape:
-        x.press(window, "Escape")
-    else:
-        subprocess.run([close_tool, str(window)], env=x.env(), check=True, timeout=10)
-    try:
-        _, err = process.communicate(timeout=EXIT_WAIT_S)
-    except subprocess.TimeoutExpired:
-        return f"did not end within {EXIT_WAIT_S} s of the request"
-    if process.returncode != 0:
-        return f"exit status {process.returncode}: {err.decode()[-2000:]}"
+            viewer.stop()
+    if status != 0:
+        return viewer.process.pid, f"exit status {status}: {err[-2000:]}"
     if err:
-        return f"printed on stderr: {err.decode()[-2000:]}"
-    return None
+        return viewer.process.pid, f"printed on stderr: {err[-2000:]}"
+    return viewer.process.pid, None
 
 
 def main():
@@ -83,7 +70,7 @@ def main():
     try:
         for number in range(1, runs + 1):
             started = time.monotonic()
-            pid, failure = one_run(x, program, close_tool, number)
+            pid, failure = one_run(x, program, close_tool, by_escape=number % 2 == 1)
             left = session_members(pid)
             if left and failure is None:
                 failure = f"processes left behind: {left}"

@@ -1,11 +1,11 @@
 // A GUI program for the start-up's tests.  "args ...": reports what WinMain
-// was given and returns 7.  "window [delay-ms]": reports "started", sleeps,
-// makes the programs' window (offscreen), reports "ready" and runs their
+// was given and returns 7.  "window": reports "started", waits for a line on
+// stdin (the test sends it when it wants the window; end of input returns
+// 3), makes the programs' window (offscreen), reports "ready" and runs their
 // loop until WM_CLOSE, reporting how it ended.
 #include <windows.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -19,11 +19,13 @@ static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-static int probe_window(int delay_ms)
+static int probe_window()
 {
     printf("started\n");
     fflush(stdout);
-    Sleep(static_cast<DWORD>(delay_ms));
+    char line[16];
+    if (!fgets(line, sizeof line, stdin))
+        return 3;
     WNDCLASSA window_class = {};
     window_class.style = CS_OWNDC;
     window_class.lpfnWndProc = probe_procedure;
@@ -50,7 +52,7 @@ static int probe_window(int delay_ms)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show_command)
 {
     if (strncmp(command_line, "window", 6) == 0)
-        return probe_window(atoi(command_line + 6));
+        return probe_window();
     printf("[%s] show %d instance %s previous %s\n", command_line, show_command, instance ? "set" : "null",
            previous ? "set" : "null");
     return 7;
