@@ -80,14 +80,21 @@ class debian_package(unittest.TestCase):
             subprocess.run(["apt-get", "purge", "-y", *sorted(brought)], env=APT_ENV,
                            capture_output=True, timeout=600)
 
+    def control_field_names(self, field):
+        """The package names in a control field of the .deb, alternatives included."""
+        value = subprocess.run(["dpkg-deb", "--field", self.deb, field], capture_output=True,
+                               text=True, check=True).stdout
+        return value, {item.strip().split()[0] for item in value.replace("|", ",").split(",") if item.strip()}
+
     def test_control_data_declares_the_run_time_libraries(self):
-        depends = subprocess.run(["dpkg-deb", "--field", self.deb, "Depends"], capture_output=True,
-                                 text=True, check=True).stdout
-        names = {item.strip().split()[0] for item in depends.replace("|", ",").split(",") if item.strip()}
+        depends, names = self.control_field_names("Depends")
         # Linked (found by dpkg-shlibdeps) and opened at run time (declared).
         for needed in ("libsdl2-2.0-0", "libopengl0", "libc6", "libgl1", "libegl1", "libglx-mesa0",
                        "libgl1-mesa-dri"):
             self.assertIn(needed, names, depends)
+        # The title bar and close button on Wayland.
+        recommends, names = self.control_field_names("Recommends")
+        self.assertIn("libdecor-0-plugin-1-cairo", names, recommends)
 
     def test_apt_installs_the_three_programs_into_usr_bin(self):
         self.assertEqual(self.install_status, 0, self.install_output)
