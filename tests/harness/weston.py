@@ -34,9 +34,16 @@ class Weston:
         env = self._base_env()
         if xserver:
             env["DISPLAY"] = xserver.display
+        # No animations: a window is where it will stay, and opaque, once it
+        # shows at all.
+        config = os.path.join(self.runtime_dir, "weston.ini")
+        with open(config, "w") as ini:
+            ini.write("[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
+                      "focus-animation=none\n")
         self._log = open(os.path.join(self.runtime_dir, "weston.log"), "w+")
         self.process = subprocess.Popen(
-            ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0"],
+            ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
+             f"--config={config}"],
             env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent(signal.SIGTERM))
         if not poll(lambda: self.process.poll() is not None or self._accepts(), start_timeout) \
