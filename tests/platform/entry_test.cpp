@@ -1,5 +1,6 @@
 // The C runtime start-up, run as a child process: what WinMain gets, its
-// result as the exit status, and signals ending the program in order.
+// result as the exit status, and SIGINT before the window and twice (the
+// end-to-end tests end the real programs with SIGINT and SIGTERM).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -104,19 +105,6 @@ TEST(entry, win_main_gets_the_command_tail_and_its_result_is_the_exit_status)
     const int status = wait_for(probe);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 7);
-}
-
-TEST(entry, sigterm_closes_the_window_and_the_program_ends_with_status_zero)
-{
-    probe_process probe = start_probe({"window"});
-    ASSERT_EQ(read_line(probe), "started");
-    make_the_window(probe);
-    ASSERT_EQ(read_line(probe), "ready");
-    kill(probe.pid, SIGTERM);
-    EXPECT_EQ(read_line(probe), "closed");
-    const int status = wait_for(probe);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(entry, sigint_before_the_window_exists_closes_it_once_made)
