@@ -14,8 +14,6 @@ From the command line (shell scripts, C++ tests run by ctest):
         exits with CMD's status (128 + N when a signal N ended it)
     x11_harness.py colours FILE.png
         prints "red=N green=N blue=N lit=N"
-    x11_harness.py terrain FILE.png
-        prints the same and exits 0 when the picture shows the terrain, else 1
 """
 
 import ctypes
@@ -116,9 +114,6 @@ class XServer:
     def find_window(self, timeout=20, title=WINDOW_TITLE):
         """Polls for a visible window with this title; its id, or None."""
         return poll(lambda: self.search(title), timeout)
-
-    def window_title(self, window):
-        return self.run("xdotool", "getwindowname", str(window)).stdout.rstrip("\n")
 
     def window_geometry(self, window):
         """(x, y, width, height) of the client window on the screen."""
@@ -304,8 +299,7 @@ def _run_on_private_server(size, command):
 
 
 def main(argv):
-    usage = ("usage: x11_harness.py xserver [--size WxH] -- CMD ARGS... | "
-             "x11_harness.py colours FILE.png | x11_harness.py terrain FILE.png")
+    usage = "usage: x11_harness.py xserver [--size WxH] -- CMD ARGS... | x11_harness.py colours FILE.png"
     if len(argv) >= 3 and argv[0] == "xserver":
         size = "1280x1024"
         rest = argv[1:]
@@ -313,15 +307,9 @@ def main(argv):
             size, rest = rest[1], rest[2:]
         if len(rest) >= 2 and rest[0] == "--":
             return _run_on_private_server(size, rest[1:])
-    elif len(argv) == 2 and argv[0] in ("colours", "terrain"):
-        width, height, rgb = read_picture(argv[1])
-        regions = colour_regions(rgb)
+    elif len(argv) == 2 and argv[0] == "colours":
+        regions = colour_regions(read_picture(argv[1])[2])
         print(" ".join(f"{k}={v}" for k, v in regions.items()))
-        if argv[0] == "terrain":
-            problem = terrain_problem(regions, width * height)
-            if problem:
-                print(problem, file=sys.stderr)
-                return 1
         return 0
     print(usage, file=sys.stderr)
     return 2

@@ -1,8 +1,7 @@
 // A GUI program for the start-up's tests.  "args ...": reports what WinMain
-// was given and returns 7.  "window": reports "started", waits for a line on
-// stdin (the test sends it when it wants the window; end of input returns
-// 3), makes the programs' window (offscreen), reports "ready" and runs their
-// loop until WM_CLOSE, reporting how it ended.
+// was given and returns 7.  "window": makes the programs' window (offscreen),
+// reports "ready" and runs their loop, reporting each WM_CLOSE as "closed"
+// and going on (so that only a signal can end it).
 #include <windows.h>
 
 #include <stdio.h>
@@ -13,7 +12,6 @@ static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam
     if (message == WM_CLOSE) {
         printf("closed\n");
         fflush(stdout);
-        PostQuitMessage(0);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);
@@ -21,11 +19,6 @@ static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam
 
 static int probe_window()
 {
-    printf("started\n");
-    fflush(stdout);
-    char line[16];
-    if (!fgets(line, sizeof line, stdin))
-        return 3;
     WNDCLASSA window_class = {};
     window_class.style = CS_OWNDC;
     window_class.lpfnWndProc = probe_procedure;

@@ -110,11 +110,7 @@ TEST_F(x11, the_client_area_sits_inside_the_classic_frame_at_the_top_left)
 TEST_F(x11, the_visual_has_the_programs_format_from_creation)
 {
     HDC dc = GetDC(window);
-    PIXELFORMATDESCRIPTOR request = {};
-    request.nSize = sizeof request;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.cColorBits = 24;
-    request.cDepthBits = 16;
+    const PIXELFORMATDESCRIPTOR request = program_pixel_format();
     ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     HGLRC context = wglCreateContext(dc);
     ASSERT_NE(context, nullptr);
