@@ -2,8 +2,8 @@
 # run_viewer.sh [terrain320|terrain128|terrain32]: installs what is needed,
 # builds the viewer and runs it.  On a desktop it opens the window (Escape or
 # the close button ends it).  On a machine with no display it runs the viewer
-# for a few seconds on a private X server, saves a screenshot, ends it with
-# Escape, and says where the picture is and how the viewer ended.
+# on a private X server until it has drawn the terrain, saves a screenshot,
+# ends it with Escape, and says where the picture is and how the viewer ended.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=${1:-terrain128}

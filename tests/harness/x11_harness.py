@@ -115,6 +115,9 @@ class XServer:
         """Polls for a visible window with this title; its id, or None."""
         return poll(lambda: self.search(title), timeout)
 
+    def window_title(self, window):
+        return self.run("xdotool", "getwindowname", str(window)).stdout.rstrip("\n")
+
     def window_geometry(self, window):
         """(x, y, width, height) of the client window on the screen."""
         info = self.run("xwininfo", "-id", str(window))
@@ -222,6 +225,8 @@ class Viewer:
     def __init__(self, program, xserver=None, cwd=None, env=None, stdout=PIPE, stderr=PIPE,
                  new_session=False):
         self.command = [program] if isinstance(program, str) else list(program)
+        if os.sep in self.command[0]:
+            self.command[0] = os.path.abspath(self.command[0])  # cwd must not change what runs
         self.name = os.path.basename(self.command[0])
         self.xserver = xserver
         self.window = None
