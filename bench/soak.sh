@@ -45,7 +45,7 @@ echo "== input flood: terrain128, Xvfb"
 python3 tests/perf/input_flood.py build/programs/terrain128 build/tests/perf/send_input_burst || failed=1
 
 echo "== memcheck"
-bench/memcheck.sh 60 || failed=1
+bench/memcheck.sh || failed=1
 
 [[ $failed -eq 0 ]] && echo "soak: all passed" || echo "soak: FAILED"
 exit $failed
