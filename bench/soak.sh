@@ -50,7 +50,7 @@ echo "== input flood: terrain128, Xvfb"
 e2e terrain128 test_a_flood || failed=1
 
 echo "== memcheck"
-bench/memcheck.sh 60 || failed=1
+bench/memcheck.sh || failed=1
 
 [[ $failed -eq 0 ]] && echo "soak: all passed" || echo "soak: FAILED"
 exit $failed

@@ -19,7 +19,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
   weston libdecor-0-plugin-1-cairo
-  dpkg-dev file python3
+  dpkg-dev file python3 valgrind
 )
 if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)

@@ -23,11 +23,18 @@ static Uint16 queue_key_modifiers = 0;
 // a flood of events that make no message cannot keep it from returning.
 static const int queue_poll_limit = 64;
 
+// Milliseconds of the monotonic clock, wrapping round every 49.7 days as
+// GetTickCount does.
+// NOTE: time_t is 32 bits on 32-bit systems, so tv_sec * 1000 would overflow
+// a signed product after 24.8 days of uptime.  The product is taken in DWORD
+// (unsigned 32-bit), where wrapping is defined and is the wrap we want.
 DWORD layer_now()
 {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<DWORD>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+    const DWORD seconds = static_cast<DWORD>(now.tv_sec);
+    const DWORD milliseconds = static_cast<DWORD>(now.tv_nsec / 1000000);
+    return seconds * 1000u + milliseconds;
 }
 
 static MSG queue_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
