@@ -4,7 +4,7 @@
 //
 // Names, types and values are Win32's own.  Implemented over SDL2 (in
 // platform/sdl/), and in a web page over html5.h and WebGL (platform/web/,
-// which holds one 640x480 captioned window and has no Alt+F4 of its own):
+// where the page holds one 640x480 captioned window at a time):
 //   - window classes and top-level windows with their window procedures;
 //     WM_CREATE sent from inside CreateWindowExA, WM_DESTROY from DestroyWindow
 //   - one message queue for the thread: posted messages first in, first out,
