@@ -1,0 +1,58 @@
+// The page side of the browser layer (linked with --js-library): the
+// window's frame in page.html, the frame hook window.viewer, and the yield
+// to the browser once per frame.
+mergeInto(LibraryManager.library, {
+  layer_page_show_window: function(title) {
+    var frame = document.getElementById('window');
+    document.getElementById('caption-title').textContent = UTF8ToString(title);
+    frame.style.left = '0px';
+    frame.style.top = '0px';
+    frame.hidden = false;
+  },
+
+  layer_page_hide_window: function() {
+    document.getElementById('window').hidden = true;
+  },
+
+  // Both yields wake up through Emscripten's callback path, which ends the
+  // run properly (Module.onExit) when the program returns after a yield.
+  // window.viewer.workMs adds up the time the program runs between yields
+  // (wasm and JavaScript, not the browser's own drawing), for the
+  // benchmarks: divided by the frames drawn, the work per frame.
+  $layer_page_yield__deps: ['$Browser', '$safeSetTimeout'],
+  $layer_page_yield: function(milliseconds) {
+    if (Module.layerWokeAt !== undefined && window.viewer)
+      window.viewer.workMs += performance.now() - Module.layerWokeAt;
+    Asyncify.handleSleep(function(wakeUp) {
+      function wake() {
+        Module.layerWokeAt = performance.now();
+        wakeUp();
+      }
+      if (milliseconds < 0) Browser.safeRequestAnimationFrame(wake);
+      else safeSetTimeout(wake, milliseconds);
+    });
+  },
+
+  layer_page_wait_frame__deps: ['$layer_page_yield'],
+  layer_page_wait_frame: function() {
+    layer_page_yield(-1);
+  },
+
+  layer_page_sleep__deps: ['$layer_page_yield'],
+  layer_page_sleep: function(milliseconds) {
+    layer_page_yield(milliseconds >>> 0);
+  },
+
+  layer_page_frame_drawn: function(frame) {
+    if (window.viewer) window.viewer.frame = frame;
+  },
+
+  // ?frame=K: a whole number from 0 up; anything else means no limit.
+  layer_page_frame_limit: function() {
+    if (Module.layerFrameLimit === undefined) {
+      var text = new URLSearchParams(window.location.search).get('frame');
+      Module.layerFrameLimit = text !== null && /^[0-9]{1,9}$/.test(text) ? parseInt(text, 10) : -1;
+    }
+    return Module.layerFrameLimit;
+  },
+});
