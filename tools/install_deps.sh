@@ -2,16 +2,22 @@
 # Installs the Debian packages that building, running and testing the viewers
 # need.  Idempotent and quiet: when everything is already there it asks apt
 # nothing at all.
-#   install_deps.sh [--windows] [PACKAGE...]
+#   install_deps.sh [--windows] [--web] [PACKAGE...]
 # --windows adds the MinGW-w64 cross compilers and Wine (64-bit, and 32-bit
-# from the i386 architecture, which it enables).
+# from the i386 architecture, which it enables).  --web adds emscripten, for
+# the browser build, and chromium with nodejs, which run it.
 set -euo pipefail
 
 windows=0
-if [[ "${1:-}" == "--windows" ]]; then
-  windows=1
+web=0
+while [[ "${1:-}" == --* ]]; do
+  case "$1" in
+    --windows) windows=1 ;;
+    --web) web=1 ;;
+    *) echo "usage: tools/install_deps.sh [--windows] [--web] [PACKAGE...]" >&2; exit 2 ;;
+  esac
   shift
-fi
+done
 
 packages=(
   cmake g++ make pkg-config
@@ -22,6 +28,9 @@ packages=(
 )
 if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+fi
+if [[ $web -eq 1 ]]; then
+  packages+=(emscripten chromium nodejs)
 fi
 packages+=("$@")
 

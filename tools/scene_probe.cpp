@@ -7,10 +7,10 @@
 #include "frame_number.h"
 #include "height_field.h"
 #include "orbit_camera.h"
+#include "shortest_float.h"
 #include "terrain_mesh.h"
 #include "variant_params.h"
 
-#include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -28,11 +28,9 @@ static std::string describe(float value)
 {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    char text[64];
-    int used = std::snprintf(text, sizeof text, "%08" PRIx32 " ", bits);
-    auto result = std::to_chars(text + used, text + sizeof text - 1, value);
-    *result.ptr = '\0';
-    return text;
+    char text[16];
+    std::snprintf(text, sizeof text, "%08" PRIx32 " ", bits);
+    return text + shortest_float_text(value);
 }
 
 int main(int argc, char** argv)

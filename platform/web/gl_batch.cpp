@@ -1,0 +1,108 @@
+// One glBegin/glEnd batch drawn with WebGL: the floats go into one buffer
+// and one glDrawArrays draws them, through a shader pair that does what the
+// fixed-function pipeline does for unlit, untextured vertices.
+#include "gl_batch.h"
+
+#include <GLES2/gl2.h>
+
+static GLuint batch_program = 0;
+static GLint batch_transform_location = -1;
+static GLuint batch_buffer = 0;
+static GLsizeiptr batch_buffer_size = 0;
+
+// highp throughout: the vertices and matrices are float32, as on the desktop.
+static const char* const batch_vertex_source =
+    "precision highp float;\n"
+    "attribute vec3 position;\n"
+    "attribute vec3 colour;\n"
+    "uniform mat4 transform;\n"
+    "varying vec3 shade;\n"
+    "void main() {\n"
+    "    shade = colour;\n"
+    "    gl_Position = transform * vec4(position, 1.0);\n"
+    "}\n";
+static const char* const batch_fragment_source =
+    "precision highp float;\n"
+    "varying vec3 shade;\n"
+    "void main() {\n"
+    "    gl_FragColor = vec4(shade, 1.0);\n"
+    "}\n";
+
+static GLuint batch_shader(GLenum kind, const char* source)
+{
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint compiled = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (!compiled) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+unsigned layer_gl_program(const char* vertex_source, const char* fragment_source,
+                          const char* first_attribute, const char* second_attribute)
+{
+    const GLuint vertex = batch_shader(GL_VERTEX_SHADER, vertex_source);
+    const GLuint fragment = batch_shader(GL_FRAGMENT_SHADER, fragment_source);
+    GLuint program = 0;
+    if (vertex && fragment) {
+        program = glCreateProgram();
+        glAttachShader(program, vertex);
+        glAttachShader(program, fragment);
+        glBindAttribLocation(program, 0, first_attribute);
+        if (second_attribute)
+            glBindAttribLocation(program, 1, second_attribute);
+        glLinkProgram(program);
+        GLint linked = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        if (!linked) {
+            glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    // The program keeps what it needs; the shaders themselves can go.
+    if (vertex)
+        glDeleteShader(vertex);
+    if (fragment)
+        glDeleteShader(fragment);
+    return program;
+}
+
+void layer_gl_forget_objects()
+{
+    batch_program = 0;
+    batch_transform_location = -1;
+    batch_buffer = 0;
+    batch_buffer_size = 0;
+}
+
+void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, const float* transform)
+{
+    if (!batch_program) {
+        batch_program = layer_gl_program(batch_vertex_source, batch_fragment_source, "colour", "position");
+        if (!batch_program)
+            return;
+        batch_transform_location = glGetUniformLocation(batch_program, "transform");
+        glGenBuffers(1, &batch_buffer);
+    }
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * 6 * sizeof(float);
+    glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
+    // The buffer only grows: the same mesh every frame refills it in place.
+    if (bytes > batch_buffer_size) {
+        glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
+        batch_buffer_size = bytes;
+    } else {
+        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+    }
+    glUseProgram(batch_program);
+    glUniformMatrix4fv(batch_transform_location, 1, GL_FALSE, transform);
+    const GLsizei stride = 6 * sizeof(float);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
+    glEnableVertexAttribArray(0);
+    glEnableVertexAttribArray(1);
+    glDrawArrays(mode, 0, count);
+}

@@ -1,0 +1,18 @@
+// The WebGL side of the layer's OpenGL 1.1 subset (gl_immediate.cpp), and
+// what the window side (gl_context.cpp) shares with it.
+#pragma once
+
+// Draws `count` vertices, each six floats r, g, b, x, y, z, as WebGL
+// primitives of `mode` (GL_POINTS to GL_TRIANGLE_FAN), transformed by the
+// column-major matrix `transform` (projection * modelview), colours
+// interpolated across each primitive.
+void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, const float* transform);
+
+// Forgets the WebGL objects the batches use, for a context that is new or gone.
+void layer_gl_forget_objects();
+
+// Compiles and links a program from two GLSL ES 1.0 sources, with attribute
+// 0 named `first_attribute` and attribute 1 `second_attribute` (NULL: none);
+// 0 when WebGL refuses.
+unsigned layer_gl_program(const char* vertex_source, const char* fragment_source,
+                          const char* first_attribute, const char* second_attribute);

@@ -1,0 +1,205 @@
+// wglCreateContext/MakeCurrent/DeleteContext over a WebGL context on the
+// page's canvas, and the drawing surface behind it.
+//
+// The programs draw into a framebuffer of the client area's size with a
+// 16-bit depth buffer, as the desktop's pixel format has; SwapBuffers copies
+// it to the canvas.  The canvas's own depth buffer would have the browser's
+// 24 bits, and the terrain, far off under a projection without a far plane,
+// would then hide different fragments than on the desktop.
+#include "gl_batch.h"
+#include "layer.h"
+
+#include <GLES2/gl2.h>
+#include <emscripten/html5.h>
+
+struct win32_gl_context {
+    EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
+    HWND window;
+    // The drawing surface and what copies it to the canvas, made the first
+    // time the context is made current.
+    GLuint framebuffer, colour, depth;
+    GLuint copy_program, copy_buffer;
+};
+
+// The page has one canvas, so there is at most one context.
+static HGLRC gl_live = nullptr;
+static HGLRC gl_current = nullptr;
+
+static const char* const gl_copy_vertex_source =
+    "attribute vec2 corner;\n"
+    "void main() {\n"
+    "    gl_Position = vec4(corner, 0.0, 1.0);\n"
+    "}\n";
+// Pixel for pixel: each canvas pixel takes the surface's pixel at the same
+// place (the texture is sampled at its pixel centres, without filtering).
+static const char* const gl_copy_fragment_source =
+    "precision highp float;\n"
+    "uniform sampler2D surface;\n"
+    "uniform vec2 size;\n"
+    "void main() {\n"
+    "    gl_FragColor = vec4(texture2D(surface, gl_FragCoord.xy / size).rgb, 1.0);\n"
+    "}\n";
+
+// The window behind a device context, once it has its pixel format.
+static HWND gl_drawable_window(HDC device_context)
+{
+    HWND window = layer_window_of_dc(device_context);
+    if (!window) {
+        layer_fail(ERROR_INVALID_HANDLE, "not a device context");
+        return nullptr;
+    }
+    if (!window->pixel_format) {
+        layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the window has no pixel format");
+        return nullptr;
+    }
+    return window;
+}
+
+// The surface and the copy's program and quad; false when WebGL refuses.
+static bool gl_make_surface(HGLRC context)
+{
+    const int width = context->window->client_width;
+    const int height = context->window->client_height;
+    glGenTextures(1, &context->colour);
+    glBindTexture(GL_TEXTURE_2D, context->colour);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glGenRenderbuffers(1, &context->depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, context->depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    glGenFramebuffers(1, &context->framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, context->colour, 0);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, context->depth);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        return false;
+
+    context->copy_program = layer_gl_program(gl_copy_vertex_source, gl_copy_fragment_source, "corner", nullptr);
+    if (!context->copy_program)
+        return false;
+    glUseProgram(context->copy_program);
+    glUniform1i(glGetUniformLocation(context->copy_program, "surface"), 0);
+    glUniform2f(glGetUniformLocation(context->copy_program, "size"), static_cast<float>(width),
+                static_cast<float>(height));
+    // Two triangles covering the canvas.
+    static const float corners[12] = {-1, -1, 1, -1, -1, 1, -1, 1, 1, -1, 1, 1};
+    glGenBuffers(1, &context->copy_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, context->copy_buffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
+    // GL's initial state, as a new desktop context has it: the whole
+    // drawable as viewport, black, depth test off.
+    glViewport(0, 0, width, height);
+    return true;
+}
+
+HGLRC WINAPI wglCreateContext(HDC device_context)
+{
+    HWND window = gl_drawable_window(device_context);
+    if (!window)
+        return nullptr;
+    if (gl_live) {
+        layer_fail(ERROR_NOT_SUPPORTED, "the page's canvas has a GL context already");
+        return nullptr;
+    }
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    // The canvas only shows the finished frames: no depth buffer of its
+    // own, no multisampling (the desktop's format has none), opaque, and the
+    // last frame kept for whoever reads the canvas later.
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_FALSE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.preserveDrawingBuffer = EM_TRUE;
+    attributes.majorVersion = 1;
+    attributes.minorVersion = 0;
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = emscripten_webgl_create_context("#client", &attributes);
+    if (webgl <= 0) {
+        layer_fail(ERROR_NOT_SUPPORTED, "WebGL is unavailable");
+        return nullptr;
+    }
+    gl_live = new win32_gl_context{webgl, window, 0, 0, 0, 0, 0};
+    return gl_live;
+}
+
+BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
+{
+    if (!context) {
+        if (gl_current)
+            emscripten_webgl_make_context_current(0);
+        gl_current = nullptr;
+        return TRUE;
+    }
+    if (context != gl_live) {
+        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
+        return FALSE;
+    }
+    HWND window = gl_drawable_window(device_context);
+    if (!window)
+        return FALSE;
+    if (window != context->window) {
+        layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the context belongs to another window");
+        return FALSE;
+    }
+    if (emscripten_webgl_make_context_current(context->webgl) != EMSCRIPTEN_RESULT_SUCCESS) {
+        layer_fail(ERROR_INVALID_HANDLE, "WebGL refused the context");
+        return FALSE;
+    }
+    gl_current = context;
+    if (!context->framebuffer && !gl_make_surface(context)) {
+        layer_fail(ERROR_NOT_SUPPORTED, "WebGL cannot make the drawing surface");
+        return FALSE;
+    }
+    // Everything the programs draw goes to the surface.
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    return TRUE;
+}
+
+BOOL WINAPI wglDeleteContext(HGLRC context)
+{
+    if (!context || context != gl_live) {
+        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
+        return FALSE;
+    }
+    if (gl_current == context)
+        gl_current = nullptr;
+    // Deleting the WebGL context frees its objects with it.
+    emscripten_webgl_destroy_context(context->webgl);
+    layer_gl_forget_objects();
+    gl_live = nullptr;
+    delete context;
+    return TRUE;
+}
+
+bool layer_present_frame(HWND window)
+{
+    HGLRC context = gl_current;
+    if (!context || context->window != window)
+        return false;
+    // The programs' viewport and depth test, put back afterwards.
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, window->client_width, window->client_height);
+    glDisable(GL_DEPTH_TEST);
+    glUseProgram(context->copy_program);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, context->colour);
+    glBindBuffer(GL_ARRAY_BUFFER, context->copy_buffer);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(0);
+    glDisableVertexAttribArray(1);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    if (depth_test)
+        glEnable(GL_DEPTH_TEST);
+    return true;
+}

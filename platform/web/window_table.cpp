@@ -1,0 +1,156 @@
+// The window on the page: creation and destruction with the messages Windows
+// sends from inside those calls, and SendMessageA.
+#include "layer.h"
+
+// The page has room for one window: the frame in page.html.
+static HWND window_live = nullptr;
+
+// The non-client frame around the client area, in pixels per side.
+struct window_frame {
+    int left, top, right, bottom;
+};
+
+// Windows' classic metrics, as the page draws them: a caption
+// (WS_BORDER|WS_DLGFRAME) has a 3-px dialog frame per side and a 19-px
+// caption, so a 640x480 window has a 634x455 client area at (3, 22).
+static window_frame window_frame_of_style(DWORD style)
+{
+    if ((style & WS_CAPTION) == WS_CAPTION)
+        return {3, 22, 3, 3};
+    if (style & WS_DLGFRAME)
+        return {3, 3, 3, 3};
+    if (style & WS_BORDER)
+        return {1, 1, 1, 1};
+    return {0, 0, 0, 0};
+}
+
+static LPARAM window_pack(int low, int high)
+{
+    return static_cast<LPARAM>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF));
+}
+
+// Takes a window off the page and frees it; its messages go with it.
+static void window_release(HWND window)
+{
+    if (window_live == window) {
+        window_live = nullptr;
+        layer_stop_listening();
+        layer_page_hide_window();
+    }
+    layer_forget_window_messages(window);
+    delete window;
+}
+
+HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                            LPVOID param)
+{
+    const WNDPROC procedure = layer_class_procedure(class_name);
+    if (!procedure) {
+        layer_fail(ERROR_CANNOT_FIND_WND_CLASS, "the window class is not registered");
+        return nullptr;
+    }
+    if (parent || menu || (style & WS_CHILD)) {
+        layer_fail(ERROR_NOT_SUPPORTED, "only top-level windows without menus are available");
+        return nullptr;
+    }
+    const window_frame frame = window_frame_of_style(style);
+    // NOTE: the page's frame is drawn for the caption style at 640x480; other
+    // styles and sizes would need another page.
+    if (frame.top != 22 || width != 640 || height != 480) {
+        layer_fail(ERROR_NOT_SUPPORTED, "the page holds only a 640x480 captioned window");
+        return nullptr;
+    }
+    if (window_live) {
+        layer_fail(ERROR_NOT_SUPPORTED, "the page holds one window at a time");
+        return nullptr;
+    }
+
+    HWND window = new win32_window{};
+    window->procedure = procedure;
+    window->style = style;
+    window->client_width = width - frame.left - frame.right;
+    window->client_height = height - frame.top - frame.bottom;
+    window->device_context.window = window;
+    window_live = window;
+
+    // The window procedure runs before CreateWindowExA returns, with a
+    // usable HWND, as on Windows.
+    CREATESTRUCTA create = {param,  instance, menu,       parent,     height,     width,
+                            y,      x,        static_cast<LONG>(style), window_name, class_name, ex_style};
+    if (!SendMessageA(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
+        SendMessageA(window, WM_NCDESTROY, 0, 0);
+        window_release(window);
+        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_NCCREATE");
+        return nullptr;
+    }
+    if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window);
+        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_CREATE");
+        return nullptr;
+    }
+    if (!layer_is_window(window)) {
+        layer_fail(ERROR_SUCCESS, "the window was destroyed while it was being created");
+        return nullptr;
+    }
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(window->client_width, window->client_height));
+    SendMessageA(window, WM_MOVE, 0, window_pack(x + frame.left, y + frame.top));
+    if ((style & WS_VISIBLE) && layer_is_window(window)) {
+        // The page's own window has the keyboard from the start, as a new
+        // desktop window has the focus.
+        layer_page_show_window(window_name ? window_name : "");
+        layer_listen_for_input();
+        SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
+        // A window that appears needs painting: WM_PAINT follows any input.
+        if (layer_is_window(window))
+            window->needs_paint = true;
+    }
+    return layer_is_window(window) ? window : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND window)
+{
+    if (!layer_is_window(window)) {
+        layer_fail(ERROR_INVALID_WINDOW_HANDLE, "not a window");
+        return FALSE;
+    }
+    // DestroyWindow from inside WM_DESTROY finds the window already going.
+    if (window->destroying)
+        return TRUE;
+    window->destroying = true;
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    SendMessageA(window, WM_NCDESTROY, 0, 0);
+    window_release(window);
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (!layer_is_window(window)) {
+        layer_fail(ERROR_INVALID_WINDOW_HANDLE, "not a window");
+        return 0;
+    }
+    return window->procedure(window, message, wparam, lparam);
+}
+
+bool layer_is_window(HWND window)
+{
+    return window && window == window_live;
+}
+
+HWND layer_first_window()
+{
+    return window_live;
+}
+
+HWND layer_window_of_dc(HDC device_context)
+{
+    return window_live && &window_live->device_context == device_context ? window_live : nullptr;
+}
+
+HWND layer_window_needing_paint(HWND filter)
+{
+    if (window_live && window_live->needs_paint && (!filter || filter == window_live))
+        return window_live;
+    return nullptr;
+}

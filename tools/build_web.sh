@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# build_web.sh: builds the viewers for the browser with Debian's emscripten
+# into build-web/ and assembles the site in build-web/site/: terrain320.html,
+# terrain128.html and terrain32.html with their .js and .wasm, and an
+# index.html with the README's pictures.  Static files: any web server can
+# serve them.  The same tree holds the wasm scene_tests and scene_probe
+# (build-web/tests/scene_tests.js, build-web/tools/scene_probe.js), which run
+# under node --no-experimental-fetch.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install_deps.sh --web
+
+# NOTE: emscripten's tools need Debian's node modules (acorn); a node from
+# elsewhere does not find them by itself.
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-web -j"$(nproc)" --target terrain320 terrain128 terrain32 scene_probe scene_tests
+
+site=build-web/site
+rm -rf "$site"
+mkdir -p "$site"
+for program in terrain320 terrain128 terrain32; do
+  cp "build-web/programs/$program.html" "build-web/programs/$program.js" \
+     "build-web/programs/$program.wasm" "$site/"
+  cp "docs/$program.png" "$site/"
+done
+cp platform/web/index.html "$site/"
+echo "site: $site/index.html"
