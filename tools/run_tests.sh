@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything and runs every test:
 #   - the Windows builds (i686 and x86-64) under Wine, and their ZIP;
-#   - the Linux build's unit, end-to-end, picture and package tests (CTest).
+#   - the Linux build's unit, end-to-end, picture and package tests (CTest);
+#   - the browser build: the pages in headless Chromium, the wasm scene.
 # Every part runs even when an earlier one failed; the exit status is
 # non-zero when any did.
 set -uo pipefail
@@ -14,6 +15,7 @@ status=0
 tools/windows_tests.sh || status=1
 tools/windows_zip.sh build-win32 build-win64 >/dev/null || status=1
 (cd build && ctest --output-on-failure -j"$(nproc)") || status=1
+tools/web_tests.sh || status=1
 # Again with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
 tools/run_sanitized_tests.sh || status=1
 exit $status
