@@ -8,7 +8,10 @@
 static GLuint batch_program = 0;
 static GLint batch_transform_location = -1;
 static GLuint batch_buffer = 0;
+// The bytes the buffer has room for, and how many of them hold the last
+// batch's vertices.
 static GLsizeiptr batch_buffer_size = 0;
+static GLsizeiptr batch_buffer_filled = 0;
 
 // highp throughout: the vertices and matrices are float32, as on the desktop.
 static const char* const batch_vertex_source =
@@ -77,9 +80,11 @@ void layer_gl_forget_objects()
     batch_transform_location = -1;
     batch_buffer = 0;
     batch_buffer_size = 0;
+    batch_buffer_filled = 0;
 }
 
-void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, const float* transform)
+void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int unchanged,
+                         const float* transform)
 {
     if (!batch_program) {
         batch_program = layer_gl_program(batch_vertex_source, batch_fragment_source, "colour", "position");
@@ -88,15 +93,23 @@ void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, const 
         batch_transform_location = glGetUniformLocation(batch_program, "transform");
         glGenBuffers(1, &batch_buffer);
     }
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(count) * 6 * sizeof(float);
+    const GLsizeiptr vertex_bytes = 6 * sizeof(float);
+    const GLsizeiptr bytes = count * vertex_bytes;
     glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
-    // The buffer only grows: the same mesh every frame refills it in place.
+    // NOTE: the buffer only grows, and only what changed is sent.  A big
+    // upload every frame (15 MB for the 320 grid) makes the browser wait for
+    // its GPU side to take it, several times the frame's own work.
     if (bytes > batch_buffer_size) {
-        glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_STREAM_DRAW);
+        glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_DYNAMIC_DRAW);
         batch_buffer_size = bytes;
     } else {
-        glBufferSubData(GL_ARRAY_BUFFER, 0, bytes, vertices);
+        GLsizeiptr kept = unchanged * vertex_bytes;
+        if (kept > batch_buffer_filled)
+            kept = batch_buffer_filled;
+        if (kept < bytes)
+            glBufferSubData(GL_ARRAY_BUFFER, kept, bytes - kept, reinterpret_cast<const char*>(vertices) + kept);
     }
+    batch_buffer_filled = bytes;
     glUseProgram(batch_program);
     glUniformMatrix4fv(batch_transform_location, 1, GL_FALSE, transform);
     const GLsizei stride = 6 * sizeof(float);

@@ -5,8 +5,10 @@
 // Draws `count` vertices, each six floats r, g, b, x, y, z, as WebGL
 // primitives of `mode` (GL_POINTS to GL_TRIANGLE_FAN), transformed by the
 // column-major matrix `transform` (projection * modelview), colours
-// interpolated across each primitive.
-void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, const float* transform);
+// interpolated across each primitive.  The first `unchanged` vertices are
+// the same as the last batch's, which WebGL may still hold.
+void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int unchanged,
+                         const float* transform);
 
 // Forgets the WebGL objects the batches use, for a context that is new or gone.
 void layer_gl_forget_objects();

@@ -11,6 +11,8 @@
 #include <GL/glu.h>
 
 #include <math.h>
+#include <stdint.h>
+#include <string.h>
 #include <vector>
 
 // A column-major 4x4 matrix: element (row r, column c) is m[c * 4 + r].
@@ -25,11 +27,15 @@ static gl_matrix gl_projection = gl_identity;
 static GLenum gl_matrix_mode = GL_MODELVIEW;
 
 // Between glBegin and glEnd: the primitive, the colour, and the vertices as
-// r, g, b, x, y, z floats.
+// r, g, b, x, y, z floats, written over the last batch's.
 static GLenum gl_primitive = 0;
 static bool gl_inside_begin = false;
 static float gl_colour[3] = {1.0f, 1.0f, 1.0f};
 static std::vector<float> gl_vertices;
+// Floats written in this batch, and how many of them (from the start)
+// repeat the last batch bit for bit.
+static size_t gl_written = 0;
+static size_t gl_unchanged = 0;
 
 static gl_matrix& gl_current_matrix()
 {
@@ -82,7 +88,8 @@ void glBegin(GLenum mode)
     // as WebGL draws them; quads and polygons are not available.
     gl_primitive = mode;
     gl_inside_begin = true;
-    gl_vertices.clear();
+    gl_written = 0;
+    gl_unchanged = 0;
 }
 
 void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
@@ -97,7 +104,25 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
     if (!gl_inside_begin)
         return;
     const float vertex[6] = {gl_colour[0], gl_colour[1], gl_colour[2], x, y, z};
-    gl_vertices.insert(gl_vertices.end(), vertex, vertex + 6);
+    if (gl_written + 6 > gl_vertices.size())
+        gl_vertices.resize(gl_written + 6);
+    float* slot = gl_vertices.data() + gl_written;
+    gl_written += 6;
+    // The viewers send the same mesh every frame: while the floats repeat
+    // the last batch's bit for bit, nothing needs sending to WebGL again.
+    if (gl_unchanged + 6 == gl_written) {
+        uint32_t old_bits[6], new_bits[6];
+        memcpy(old_bits, slot, sizeof old_bits);
+        memcpy(new_bits, vertex, sizeof new_bits);
+        uint32_t differ = 0;
+        for (int i = 0; i < 6; ++i)
+            differ |= old_bits[i] ^ new_bits[i];
+        if (differ == 0) {
+            gl_unchanged = gl_written;
+            return;
+        }
+    }
+    memcpy(slot, vertex, sizeof vertex);
 }
 
 void glEnd(void)
@@ -105,13 +130,19 @@ void glEnd(void)
     if (!gl_inside_begin)
         return;
     gl_inside_begin = false;
-    if (gl_primitive > GL_TRIANGLE_FAN || gl_vertices.empty())
+    // What is kept past this batch's end is no longer the last batch's.
+    gl_vertices.resize(gl_written);
+    if (gl_primitive > GL_TRIANGLE_FAN || gl_written == 0) {
+        // Not drawn, so not in WebGL's buffer either: the next batch
+        // repeats nothing.
+        gl_vertices.clear();
         return;
+    }
     // The vertices go through projection * modelview, multiplied in float
     // once per batch, as a desktop GL's fixed-function transform does.
     const gl_matrix transform = gl_multiply(gl_projection, gl_modelview);
-    layer_gl_draw_batch(gl_primitive, gl_vertices.data(), static_cast<int>(gl_vertices.size() / 6),
-                        transform.m);
+    layer_gl_draw_batch(gl_primitive, gl_vertices.data(), static_cast<int>(gl_written / 6),
+                        static_cast<int>(gl_unchanged / 6), transform.m);
 }
 
 void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble z_near, GLdouble z_far)

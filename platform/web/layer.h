@@ -75,6 +75,8 @@ void layer_page_show_window(const char* title);
 void layer_page_hide_window();
 // Yields to the browser until its next frame is due (requestAnimationFrame).
 void layer_page_wait_frame();
+// Yields to the browser for this many milliseconds (setTimeout).
+void layer_page_sleep(unsigned milliseconds);
 // Publishes the number of the last frame drawn (window.viewer.frame).
 void layer_page_frame_drawn(int frame);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.

@@ -3,8 +3,6 @@
 // the one the programs ask for (see gl_context.cpp for how it is kept).
 #include "layer.h"
 
-#include <emscripten/emscripten.h>
-
 static const int pixel_format_offered = 1;
 
 // Frames shown so far; the page's ?frame=K stops showing them after frame K.
@@ -94,7 +92,7 @@ BOOL WINAPI SwapBuffers(HDC device_context)
     }
     if (limit >= 0 && pixel_frames_shown > limit) {
         while (!layer_message_waiting())
-            emscripten_sleep(pixel_hold_poll_ms);
+            layer_page_sleep(pixel_hold_poll_ms);
         return TRUE;
     }
     layer_page_wait_frame();
