@@ -2,8 +2,9 @@
 // systems without Win32.  On Windows the real <windows.h> is used and none of
 // this is compiled; elsewhere this directory is on the include path instead.
 //
-// Names, types and values are Win32's own.  Implemented (over SDL2, in
-// platform/sdl/):
+// Names, types and values are Win32's own.  Implemented over SDL2 (in
+// platform/sdl/), and in a web page over html5.h and WebGL (platform/web/,
+// where the page holds one 640x480 captioned window at a time):
 //   - window classes and top-level windows with their window procedures;
 //     WM_CREATE sent from inside CreateWindowExA, WM_DESTROY from DestroyWindow
 //   - one message queue for the thread: posted messages first in, first out,
