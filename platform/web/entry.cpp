@@ -1,6 +1,8 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.  The page
-// (page.html) shows how the run ended once main has returned.
+// (page.html) shows how the run ended once WinMain has returned.
 #include <windows.h>
+
+#include <stdlib.h>
 
 struct win32_instance {
     int unused;
@@ -11,5 +13,9 @@ int main()
 {
     // A page has no command line.
     char command_line[] = "";
-    return WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT);
+    const int result = WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT);
+    // NOTE: once WinMain has yielded to the browser (in Sleep or
+    // SwapBuffers), main's own return value no longer reaches the page: the
+    // run would end with status 0 whatever WinMain said.  exit hands it over.
+    exit(result);
 }

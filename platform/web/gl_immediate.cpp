@@ -11,9 +11,9 @@
 #include <GL/glu.h>
 
 #include <math.h>
+#include <stdlib.h>
 #include <stdint.h>
 #include <string.h>
-#include <vector>
 
 // A column-major 4x4 matrix: element (row r, column c) is m[c * 4 + r].
 struct gl_matrix {
@@ -31,11 +31,32 @@ static GLenum gl_matrix_mode = GL_MODELVIEW;
 static GLenum gl_primitive = 0;
 static bool gl_inside_begin = false;
 static float gl_colour[3] = {1.0f, 1.0f, 1.0f};
-static std::vector<float> gl_vertices;
-// Floats written in this batch, and how many of them (from the start)
-// repeat the last batch bit for bit.
+// NOTE: plain malloc'd storage, not a std::vector: operator new may call a
+// new-handler through a pointer, and the browser build then treats every
+// caller as one that may yield, adding checks around each glVertex3f call.
+static float* gl_vertices = nullptr;
+static size_t gl_capacity = 0;  // floats
+// Floats held (the last batch's, then this one's as it is written), and how
+// many of them (from the start) repeat the last batch bit for bit.
+static size_t gl_kept = 0;
 static size_t gl_written = 0;
 static size_t gl_unchanged = 0;
+// Set when memory for the batch ran out: the batch is not drawn.
+static bool gl_out_of_memory = false;
+
+// Room for `floats` floats; false when there is no more memory.
+static bool gl_reserve(size_t floats)
+{
+    if (floats <= gl_capacity)
+        return true;
+    const size_t grown = floats > 2 * gl_capacity ? floats : 2 * gl_capacity;
+    float* moved = static_cast<float*>(realloc(gl_vertices, grown * sizeof(float)));
+    if (!moved)
+        return false;
+    gl_vertices = moved;
+    gl_capacity = grown;
+    return true;
+}
 
 static gl_matrix& gl_current_matrix()
 {
@@ -90,6 +111,7 @@ void glBegin(GLenum mode)
     gl_inside_begin = true;
     gl_written = 0;
     gl_unchanged = 0;
+    gl_out_of_memory = false;
 }
 
 void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
@@ -101,16 +123,18 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (!gl_inside_begin)
+    if (!gl_inside_begin || gl_out_of_memory)
         return;
     const float vertex[6] = {gl_colour[0], gl_colour[1], gl_colour[2], x, y, z};
-    if (gl_written + 6 > gl_vertices.size())
-        gl_vertices.resize(gl_written + 6);
-    float* slot = gl_vertices.data() + gl_written;
+    if (gl_written + 6 > gl_capacity && !gl_reserve(gl_written + 6)) {
+        gl_out_of_memory = true;
+        return;
+    }
+    float* slot = gl_vertices + gl_written;
     gl_written += 6;
     // The viewers send the same mesh every frame: while the floats repeat
     // the last batch's bit for bit, nothing needs sending to WebGL again.
-    if (gl_unchanged + 6 == gl_written) {
+    if (gl_unchanged + 6 == gl_written && gl_written <= gl_kept) {
         uint32_t old_bits[6], new_bits[6];
         memcpy(old_bits, slot, sizeof old_bits);
         memcpy(new_bits, vertex, sizeof new_bits);
@@ -130,18 +154,17 @@ void glEnd(void)
     if (!gl_inside_begin)
         return;
     gl_inside_begin = false;
-    // What is kept past this batch's end is no longer the last batch's.
-    gl_vertices.resize(gl_written);
-    if (gl_primitive > GL_TRIANGLE_FAN || gl_written == 0) {
+    gl_kept = gl_written;
+    if (gl_primitive > GL_TRIANGLE_FAN || gl_written == 0 || gl_out_of_memory) {
         // Not drawn, so not in WebGL's buffer either: the next batch
         // repeats nothing.
-        gl_vertices.clear();
+        gl_kept = 0;
         return;
     }
     // The vertices go through projection * modelview, multiplied in float
     // once per batch, as a desktop GL's fixed-function transform does.
     const gl_matrix transform = gl_multiply(gl_projection, gl_modelview);
-    layer_gl_draw_batch(gl_primitive, gl_vertices.data(), static_cast<int>(gl_written / 6),
+    layer_gl_draw_batch(gl_primitive, gl_vertices, static_cast<int>(gl_written / 6),
                         static_cast<int>(gl_unchanged / 6), transform.m);
 }
 
