@@ -1,8 +1,8 @@
 // The floor under a viewer's frame: a minimal SDL2 program that makes the
 // same GL calls as the viewer's frame, in the same order, with the same
 // values, read from arrays computed before the first frame.  Same pixel
-// format, same window size, same fixed state; no host, no layer, no scene
-// code inside the frame and no malloc settings of its own (run it with or
+// format, same window size, same fixed state (the host's own); no host, no
+// layer, no scene code inside the frame and no malloc settings of its own (run it with or
 // without GLIBC_TUNABLES to see what they do).
 //
 //   frame_floor PROGRAM FRAMES WARMUP [--vertex-array]
@@ -15,7 +15,10 @@
 #include "height_field.h"
 #include "orbit_camera.h"
 #include "process_usage.h"
+#include "render_context.h"
 #include "terrain_mesh.h"
+#include "viewer_window.h"
+#include "window_frame.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -55,7 +58,8 @@ long long floor_now_ns()
 }
 
 // The window format and size the layer gives the viewers: double-buffered
-// RGBA 8/8/8 with 16 depth bits, GL 2.1 compatibility, a 634x455 client area.
+// RGBA 8/8/8 with 16 depth bits, GL 2.1 compatibility, the client area of
+// the viewers' window inside the layer's frame.
 SDL_Window* floor_open_window()
 {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -70,25 +74,14 @@ SDL_Window* floor_open_window()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_Window* window = SDL_CreateWindow("KOLVAR Map Editor", 3, 22, 634, 455,
+    const layer_window_frame frame = layer_window_frame_of_style(viewer_window_style);
+    SDL_Window* window = SDL_CreateWindow(viewer_window_title, frame.left, frame.top,
+                                          viewer_window_width - frame.left - frame.right,
+                                          viewer_window_height - frame.top - frame.bottom,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window)
         SDL_ShowWindow(window);
     return window;
-}
-
-// The viewers' fixed state (host/render_context.cpp).
-void floor_fixed_state()
-{
-    glViewport(0, 0, 640, 480);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(40.0, 1.0, 1.0, -100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
 }
 
 }  // namespace
@@ -132,7 +125,7 @@ int main(int argc, char** argv)
         return 1;
     }
     SDL_GL_SetSwapInterval(0);
-    floor_fixed_state();
+    set_fixed_gl_state();
     if (vertex_array) {
         glEnableClientState(GL_COLOR_ARRAY);
         glEnableClientState(GL_VERTEX_ARRAY);

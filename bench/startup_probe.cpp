@@ -2,29 +2,26 @@
 //
 //   TERRAIN_LAUNCHED_NS=<CLOCK_MONOTONIC ns at launch> startup_probe PROGRAM
 //
-// A GUI program with the real start-up (platform/sdl/entry.cpp) that makes
-// the calls run_viewer makes, in its order (the terrain320 pause left out),
-// timing each, and stops after the first swap.  The time spent inside the
+// A GUI program with the real start-up (platform/sdl/entry.cpp) that takes
+// the viewer's own start-up steps (run_viewer.h; the terrain320 pause left
+// out), timing each, then runs its message loop and ends it right after the
+// first swap.  The time spent inside the
 // SDL, GL and GLU calls that making the window and the context involve is
 // summed separately (our own entry points below stand in front of the
 // libraries'), so that what remains of those steps is our own work.
 //
 // Prints one line of "name value" pairs, all in milliseconds:
 //   to_main       launch to WinMain: exec, dynamic loading, the entry's set-up
-//   field         start_camera and build_height_field
-//   window        create_viewer_window; window_library of it inside the libraries
-//   context       setup_render_context; context_library of it inside the libraries
+//   field         the terrain step: start_camera and build_height_field
+//   window        the window step; window_library of it inside the libraries
+//   context       the render-context step; context_library of it inside the libraries
 //   first_frame   the loop up to the end of the first SwapBuffers
 //   own           field + (window - window_library) + (context - context_library)
 //   total         launch to the end of the first swap
 // and, last, the page faults the height field's build took (a count).
 
-#include "crt_rand.h"
-#include "frame_driver.h"
-#include "height_field.h"
-#include "render_context.h"
+#include "run_viewer.h"
 #include "swap_hook.h"
-#include "viewer_window.h"
 
 #include <windows.h>
 
@@ -39,8 +36,17 @@
 namespace {
 
 long long time_in_library_ns = 0;
+long long first_swap_ns = 0;
 
-void on_swap(long) {}
+// Notes the end of the first swap and asks the loop to end: the quit
+// message is retrieved on the loop's next pass, after the frame's last step.
+void on_swap(long swaps)
+{
+    if (swaps == 1) {
+        first_swap_ns = monotonic_ns();
+        PostQuitMessage(0);
+    }
+}
 
 // The library function `name`, found behind ours.
 template <typename Function>
@@ -269,50 +275,42 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int)
     }
     set_swap_listener(on_swap);
     float grid[32 * 32];
-    float* cells = params->grid_storage == contiguous ? grid : nullptr;
+    viewer_run run = prepare_viewer_run(instance, *params, grid);
 
-    const long faults_before_field = minor_faults();
-    camera_state camera = start_camera(*params);
-    height_field field = build_height_field(*params, cells, crt_rand);
-    const long long field_ns = monotonic_ns();
-    const long field_faults = minor_faults() - faults_before_field;
-
-    time_in_library_ns = 0;
-    HWND window = create_viewer_window(instance);
-    const long long window_ns = monotonic_ns();
-    const long long window_library_ns = time_in_library_ns;
-    if (!window)
-        return 1;
-
-    time_in_library_ns = 0;
-    HDC device_context;
-    HGLRC rendering_context;
-    if (setup_render_context(window, &device_context, &rendering_context))
-        return 1;
-    const long long context_ns = monotonic_ns();
-    const long long context_library_ns = time_in_library_ns;
-
-    MSG message;
-    while (swaps_so_far() == 0) {
-        if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        } else {
-            draw_frame(device_context, camera, field, *params);
+    // Each step's end, and the part of it spent inside the libraries.
+    long long step_end_ns[startup_step_count] = {};
+    long long step_library_ns[startup_step_count] = {};
+    long field_faults = 0;
+    while (run.steps_taken < startup_step_count) {
+        const int step = run.steps_taken;
+        const long faults_before = step == startup_terrain ? minor_faults() : 0;
+        time_in_library_ns = 0;
+        if (const char* failure = take_next_startup_step(run)) {
+            fprintf(stderr, "startup_probe: %s\n", failure);
+            end_viewer_run(run);
+            return 1;
         }
+        step_end_ns[step] = monotonic_ns();
+        step_library_ns[step] = time_in_library_ns;
+        if (step == startup_terrain)
+            field_faults = minor_faults() - faults_before;
     }
-    const long long swapped_ns = monotonic_ns();
+    const int status = run_message_loop(run);
+    end_viewer_run(run);
+    if (status != 0 || first_swap_ns == 0)
+        return 1;
 
+    const long long field_ns = step_end_ns[startup_terrain];
+    const long long window_ns = step_end_ns[startup_window];
+    const long long context_ns = step_end_ns[startup_render_context];
+    const long long window_library_ns = step_library_ns[startup_window];
+    const long long context_library_ns = step_library_ns[startup_render_context];
     const long long own_ns = (field_ns - main_ns) + (window_ns - field_ns - window_library_ns) +
                              (context_ns - window_ns - context_library_ns);
     printf("startup %s to_main %.3f field %.3f window %.3f window_library %.3f context %.3f context_library %.3f "
            "first_frame %.3f own %.3f total %.3f field_faults %ld\n",
            params->program_name, ms(main_ns - launched_ns), ms(field_ns - main_ns), ms(window_ns - field_ns),
-           ms(window_library_ns), ms(context_ns - window_ns), ms(context_library_ns), ms(swapped_ns - context_ns),
-           ms(own_ns), ms(swapped_ns - launched_ns), field_faults);
-
-    release_height_field(field);
-    release_render_context(window, device_context, rendering_context);
-    DestroyWindow(window);
+           ms(window_library_ns), ms(context_ns - window_ns), ms(context_library_ns), ms(first_swap_ns - context_ns),
+           ms(own_ns), ms(first_swap_ns - launched_ns), field_faults);
     return 0;
 }

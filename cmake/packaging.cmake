@@ -21,6 +21,10 @@ else()
   # rasteriser.  Without them there is no GL context to draw with.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, libglx-mesa0, libegl-mesa0, libgl1-mesa-dri")
+  # On Wayland SDL draws the window's title bar and close button only
+  # through a libdecor plugin (GNOME draws none for its clients); X11
+  # desktops need none, so it is recommended, not required.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libdecor-0-plugin-1-cairo | libdecor-0-plugin-1")
 endif()
 
 include(CPack)

@@ -3,7 +3,6 @@
 #include "crt_rand.h"
 #include "failure_text.h"
 #include "frame_driver.h"
-#include "height_field.h"
 #include "render_context.h"
 #include "viewer_window.h"
 
@@ -21,32 +20,53 @@ static int report_startup_failure(const variant_params& params, const char* what
     return 1;
 }
 
-int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguous_cells)
+viewer_run prepare_viewer_run(HINSTANCE instance, const variant_params& params, float* contiguous_cells)
 {
-    if (params.start_delay_ms != no_pause)
-        Sleep(params.start_delay_ms);
+    viewer_run run = {};
+    run.instance = instance;
+    run.params = &params;
+    run.contiguous_cells = contiguous_cells;
+    run.window_width = viewer_window_width;
+    run.window_height = viewer_window_height;
+    return run;
+}
 
+const char* take_next_startup_step(viewer_run& run)
+{
+    switch (run.steps_taken) {
+    case startup_terrain:
+        run.camera = start_camera(*run.params);
+        run.field = build_height_field(*run.params, run.contiguous_cells, crt_rand);
+        break;
+    case startup_window:
+        run.window = create_viewer_window(run.instance, run.window_width, run.window_height);
+        if (run.window == NULL)
+            return "cannot create the window";
+        break;
+    case startup_render_context:
+        if (const char* failure = setup_render_context(run.window, &run.device_context, &run.rendering_context))
+            return failure;
+        break;
+    default:
+        return "the start-up is already done";
+    }
+    ++run.steps_taken;
+    return NULL;
+}
+
+const char* start_viewer(viewer_run& run)
+{
+    while (run.steps_taken < startup_step_count) {
+        if (const char* failure = take_next_startup_step(run))
+            return failure;
+    }
+    return NULL;
+}
+
+int run_message_loop(viewer_run& run)
+{
     int quit = 0;
     MSG message = {};
-    camera_state camera = start_camera(params);
-    // The terrain exists before the window does.
-    height_field field = build_height_field(params, contiguous_cells, crt_rand);
-
-    HWND window = create_viewer_window(instance);
-    if (window == NULL) {
-        const int status = report_startup_failure(params, "cannot create the window");
-        release_height_field(field);
-        return status;
-    }
-    HDC device_context;
-    HGLRC rendering_context;
-    if (const char* failure = setup_render_context(window, &device_context, &rendering_context)) {
-        const int status = report_startup_failure(params, failure);
-        release_height_field(field);
-        DestroyWindow(window);
-        return status;
-    }
-
     // Never waits: each pass handles one pending message or, when none is
     // pending, draws one frame.  WM_QUIT itself is neither translated nor
     // dispatched; it ends the loop.
@@ -59,12 +79,35 @@ int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguo
                 DispatchMessageA(&message);
             }
         } else {
-            draw_frame(device_context, camera, field, params);
+            draw_frame(run.device_context, run.camera, run.field, *run.params);
         }
     }
-
-    release_height_field(field);
-    release_render_context(window, device_context, rendering_context);
-    DestroyWindow(window);
     return static_cast<int>(message.wParam);
+}
+
+void end_viewer_run(viewer_run& run)
+{
+    if (run.steps_taken > startup_terrain)
+        release_height_field(run.field);
+    if (run.steps_taken > startup_render_context)
+        release_render_context(run.window, run.device_context, run.rendering_context);
+    if (run.steps_taken > startup_window)
+        DestroyWindow(run.window);
+    run.steps_taken = 0;
+}
+
+int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguous_cells)
+{
+    if (params.start_delay_ms != no_pause)
+        Sleep(params.start_delay_ms);
+
+    viewer_run run = prepare_viewer_run(instance, params, contiguous_cells);
+    if (const char* failure = start_viewer(run)) {
+        const int status = report_startup_failure(params, failure);
+        end_viewer_run(run);
+        return status;
+    }
+    const int status = run_message_loop(run);
+    end_viewer_run(run);
+    return status;
 }

@@ -23,7 +23,7 @@ LRESULT CALLBACK viewer_window_proc(HWND window, UINT message, WPARAM wparam, LP
     }
 }
 
-HWND create_viewer_window(HINSTANCE instance)
+HWND create_viewer_window(HINSTANCE instance, int width, int height)
 {
     WNDCLASSA window_class;
     window_class.style = CS_OWNDC;
@@ -35,11 +35,9 @@ HWND create_viewer_window(HINSTANCE instance)
     window_class.hCursor = LoadCursorA(NULL, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     window_class.lpszMenuName = NULL;
-    window_class.lpszClassName = "GLSample";
+    window_class.lpszClassName = viewer_window_class_name;
     RegisterClassA(&window_class);
 
-    // 640x480 is the outer size, caption and frame included; no sizing
-    // frame and no minimise or maximise box, so the size never changes.
-    return CreateWindowExA(0, "GLSample", "KOLVAR Map Editor", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                           0, 0, 640, 480, NULL, NULL, instance, NULL);
+    return CreateWindowExA(0, viewer_window_class_name, viewer_window_title, viewer_window_style | WS_VISIBLE, 0,
+                           0, width, height, NULL, NULL, instance, NULL);
 }

@@ -1,30 +1,29 @@
 // frame_capture NAME FRAME OUT.png: draws frame FRAME of viewer NAME without
-// a display and writes the 640x480 picture its viewport holds as a PNG.
+// a display and writes the picture its whole viewport holds as a PNG.
 //
-// The frame goes through the viewers' own code: the same height field drawn
-// from a fresh generator, the camera after FRAME advances, the host's
-// setup_render_context (pixel format, projection, render state) and its
-// draw_frame, on Mesa's software OpenGL behind SDL's offscreen driver.
+// The frame goes through the viewers' own code: the host's start-up (camera,
+// height field from a fresh generator, window, pixel format, projection and
+// render state), the camera after FRAME advances, and the host's draw_frame,
+// on Mesa's software OpenGL behind SDL's offscreen driver.
 //
-// Why a bigger window: the viewers' viewport is 640x480, the size of their
-// whole window, so on screen its top rows and right-hand columns lie under
-// the caption and frame and only the client area's 634x455 is seen.  Here the
-// window is made through the same layer with a client area of exactly
-// 640x480 (outer size 646x505, the layer's fixed caption and frame added), so
-// the offscreen driver's pbuffer holds the whole viewport and nothing else.
-// An offscreen framebuffer object would need GL beyond 1.1 and a second
-// drawing path; the bigger window keeps the host's calls unchanged.
+// Why a bigger window: the viewers' viewport has the size of their whole
+// window, so on screen its top rows and right-hand columns lie under the
+// caption and frame, and only the client area is seen.  Here the host makes
+// its window with an outer size whose client area is exactly the viewport
+// (the layer's fixed caption and frame added), so the offscreen driver's
+// pbuffer holds the whole viewport and nothing else.  An offscreen
+// framebuffer object would need GL beyond 1.1 and a second drawing path; the
+// bigger window keeps the host's calls unchanged.
 
-#include "crt_rand.h"
 #include "failure_text.h"
 #include "frame_driver.h"
 #include "frame_number.h"
-#include "height_field.h"
-#include "orbit_camera.h"
 #include "png_file.h"
 #include "render_context.h"
+#include "run_viewer.h"
 #include "variant_params.h"
 #include "viewer_window.h"
+#include "window_frame.h"
 
 #include <windows.h>
 
@@ -37,15 +36,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-// The viewport the host sets (render_context.cpp), checked once the context exists.
-static const int viewport_width = 640;
-static const int viewport_height = 480;
-
-// The layer's frame for a captioned window: 3 px left and right, a 22-px
-// caption band on top and 3 px below (platform/sdl/windows.cpp).
-static const int frame_width = 3 + 3;
-static const int frame_height = 22 + 3;
 
 static int usage()
 {
@@ -63,19 +53,6 @@ static int report(const char* what, const char* cause)
     return 1;
 }
 
-// The viewer's window, but with a client area that holds the whole viewport.
-static HWND create_capture_window()
-{
-    WNDCLASSA window_class = {};
-    window_class.style = CS_OWNDC;
-    window_class.lpfnWndProc = viewer_window_proc;
-    window_class.lpszClassName = "frame_capture";
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, "frame_capture", "KOLVAR Map Editor", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
-                           viewport_width + frame_width, viewport_height + frame_height, NULL, NULL, NULL,
-                           NULL);
-}
-
 // NULL when the current drawable and the host's viewport are what the
 // capture assumes, else what is wrong.
 static const char* check_drawable()
@@ -88,7 +65,7 @@ static const char* check_drawable()
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     if (viewport[0] != 0 || viewport[1] != 0 || viewport[2] != viewport_width || viewport[3] != viewport_height)
-        return "the host's viewport is not 640x480 at the origin";
+        return "the host's viewport is not where the capture reads it";
     return NULL;
 }
 
@@ -112,35 +89,26 @@ static rgb_image read_viewport()
 // failed (the layer's cause is in last_failure_text).
 static const char* capture(const variant_params& params, long long frame, rgb_image* image)
 {
-    // As in run_viewer: the camera's start, then the terrain, then the window.
-    camera_state camera = start_camera(params);
     std::vector<float> cells(static_cast<size_t>(params.grid_size) * params.grid_size);
-    height_field field = build_height_field(params, cells.data(), crt_rand);
-    for (long long k = 0; k < frame; ++k)
-        advance_camera(camera, params);
+    viewer_run run = prepare_viewer_run(NULL, params, cells.data());
+    const layer_window_frame frame_sides = layer_window_frame_of_style(viewer_window_style);
+    run.window_width = viewport_width + frame_sides.left + frame_sides.right;
+    run.window_height = viewport_height + frame_sides.top + frame_sides.bottom;
 
-    HWND window = create_capture_window();
-    if (window == NULL) {
-        release_height_field(field);
-        return "cannot create the window";
-    }
-    HDC device_context;
-    HGLRC rendering_context;
-    const char* failure = setup_render_context(window, &device_context, &rendering_context);
-    if (failure == NULL) {
+    const char* failure = start_viewer(run);
+    if (failure == NULL)
         failure = check_drawable();
-        if (failure == NULL) {
-            // The offscreen driver draws into a single pbuffer: after the
-            // swap it still holds the frame.
-            draw_frame(device_context, camera, field, params);
-            *image = read_viewport();
-            if (glGetError() != GL_NO_ERROR)
-                failure = "cannot read the picture back";
-        }
-        release_render_context(window, device_context, rendering_context);
+    if (failure == NULL) {
+        for (long long k = 0; k < frame; ++k)
+            advance_camera(run.camera, params);
+        // The offscreen driver draws into a single pbuffer: after the swap
+        // it still holds the frame.
+        draw_frame(run.device_context, run.camera, run.field, params);
+        *image = read_viewport();
+        if (glGetError() != GL_NO_ERROR)
+            failure = "cannot read the picture back";
     }
-    DestroyWindow(window);
-    release_height_field(field);
+    end_viewer_run(run);
     return failure;
 }
 

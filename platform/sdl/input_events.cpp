@@ -218,8 +218,10 @@ bool layer_take_event(const SDL_Event& event)
     case SDL_WINDOWEVENT:
         return input_window_event(event.window);
     case SDL_QUIT:
-        // NOTE: with our hints SDL makes no quit of its own; one pushed by
-        // anything else is a close request, never swallowed.
+        // NOTE: with our hints SDL makes no quit of its own but for a lost
+        // Wayland connection; one pushed by anything else is a close request,
+        // never swallowed.
+        layer_exit_if_display_lost();
         return input_queue(layer_first_window(), WM_SYSCOMMAND, SC_CLOSE, 0);
     default:
         return false;

@@ -31,6 +31,15 @@ void layer_fail(DWORD error, const char* text);
 bool layer_start_video();
 bool layer_video_started();
 
+// --- wayland_display.cpp
+// Keeps SDL off a Wayland display that has no input seat (SDL 2.26 crashes
+// starting on one): false, with the failure recorded, when no other driver is
+// left to try.  Called before SDL's video start-up.
+bool layer_avoid_seatless_wayland();
+// Ends the process with "NAME: lost the display: cause" and status 1 when the
+// windows' Wayland connection has broken; returns otherwise.
+void layer_exit_if_display_lost();
+
 // --- window_classes.cpp
 // The registered window procedure of a class name (or atom); NULL if unknown.
 WNDPROC layer_class_procedure(LPCSTR class_name);

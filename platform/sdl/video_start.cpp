@@ -76,6 +76,8 @@ bool layer_start_video()
     // decides what SIGINT and SIGTERM do.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (!layer_avoid_seatless_wayland())
+        return false;
     if (video_init_quietly() != 0) {
         layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
         return false;

@@ -1,33 +1,12 @@
 // Top-level windows: creation and destruction with the messages Windows sends
 // from inside those calls, SendMessageA, and the table of live windows.
 #include "layer.h"
+#include "window_frame.h"
 
 #include <vector>
 
 // Live windows in creation order: a handful at most, so every lookup is a scan.
 static std::vector<HWND> window_order;
-
-// The non-client frame around the client area, in pixels per side.
-struct window_frame {
-    int left, top, right, bottom;
-};
-
-// Windows' classic metrics: a caption (WS_BORDER|WS_DLGFRAME) has a 3-px
-// dialog frame per side and a 19-px caption plus its 1-px line, so a 640x480
-// window has a 634x455 client area at (3, 22).  SDL sizes are client sizes.
-// NOTE: the window manager's real decorations are not measured (SDL reports
-// zeros on a bare X server and fails on offscreen); the same figures apply
-// everywhere.
-static window_frame window_frame_of_style(DWORD style)
-{
-    if ((style & WS_CAPTION) == WS_CAPTION)
-        return {3, 22, 3, 3};
-    if (style & WS_DLGFRAME)
-        return {3, 3, 3, 3};
-    if (style & WS_BORDER)
-        return {1, 1, 1, 1};
-    return {0, 0, 0, 0};
-}
 
 // The one pixel format the layer offers (index 1): the double-buffered RGBA
 // window format with 24-bit colour and a 16-bit depth buffer that the
@@ -82,7 +61,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (!layer_start_video())
         return nullptr;
 
-    const window_frame frame = window_frame_of_style(style);
+    const layer_window_frame frame = layer_window_frame_of_style(style);
     const int client_x = x + frame.left;
     const int client_y = y + frame.top;
     const int client_width = SDL_max(1, width - frame.left - frame.right);

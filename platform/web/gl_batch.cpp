@@ -13,7 +13,7 @@ static GLuint batch_buffer = 0;
 static GLsizeiptr batch_buffer_size = 0;
 static GLsizeiptr batch_buffer_filled = 0;
 
-// highp throughout: the vertices and matrices are float32, as on the desktop.
+// The vertices and matrices are float32, as on the desktop (highp).
 static const char* const batch_vertex_source =
     "precision highp float;\n"
     "attribute vec3 position;\n"
@@ -24,8 +24,14 @@ static const char* const batch_vertex_source =
     "    shade = colour;\n"
     "    gl_Position = transform * vec4(position, 1.0);\n"
     "}\n";
+// Phones without high precision in fragment shaders get medium precision,
+// which still carries a colour to 8 bits.
 static const char* const batch_fragment_source =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
+    "#else\n"
+    "precision mediump float;\n"
+    "#endif\n"
     "varying vec3 shade;\n"
     "void main() {\n"
     "    gl_FragColor = vec4(shade, 1.0);\n"
@@ -83,16 +89,23 @@ void layer_gl_forget_objects()
     batch_buffer_filled = 0;
 }
 
+bool layer_gl_prepare_batches()
+{
+    if (batch_program)
+        return true;
+    batch_program = layer_gl_program(batch_vertex_source, batch_fragment_source, "colour", "position");
+    if (!batch_program)
+        return false;
+    batch_transform_location = glGetUniformLocation(batch_program, "transform");
+    glGenBuffers(1, &batch_buffer);
+    return true;
+}
+
 void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int unchanged,
                          const float* transform)
 {
-    if (!batch_program) {
-        batch_program = layer_gl_program(batch_vertex_source, batch_fragment_source, "colour", "position");
-        if (!batch_program)
-            return;
-        batch_transform_location = glGetUniformLocation(batch_program, "transform");
-        glGenBuffers(1, &batch_buffer);
-    }
+    if (!layer_gl_prepare_batches())
+        return;
     const GLsizeiptr vertex_bytes = 6 * sizeof(float);
     const GLsizeiptr bytes = count * vertex_bytes;
     glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);

@@ -10,6 +10,10 @@
 void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int unchanged,
                          const float* transform);
 
+// Makes the WebGL objects the batches use in the current context, if it has
+// none yet; false when WebGL refuses them.
+bool layer_gl_prepare_batches();
+
 // Forgets the WebGL objects the batches use, for a context that is new or gone.
 void layer_gl_forget_objects();
 

@@ -33,7 +33,11 @@ static const char* const gl_copy_vertex_source =
 // Pixel for pixel: each canvas pixel takes the surface's pixel at the same
 // place (the texture is sampled at its pixel centres, without filtering).
 static const char* const gl_copy_fragment_source =
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"
     "precision highp float;\n"
+    "#else\n"
+    "precision mediump float;\n"
+    "#endif\n"
     "uniform sampler2D surface;\n"
     "uniform vec2 size;\n"
     "void main() {\n"
@@ -149,7 +153,9 @@ BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
         return FALSE;
     }
     gl_current = context;
-    if (!context->framebuffer && !gl_make_surface(context)) {
+    // Everything is made here, so that a browser whose WebGL cannot draw
+    // the frames fails at start-up, not with a black canvas.
+    if ((!context->framebuffer && !gl_make_surface(context)) || !layer_gl_prepare_batches()) {
         layer_fail(ERROR_NOT_SUPPORTED, "WebGL cannot make the drawing surface");
         return FALSE;
     }

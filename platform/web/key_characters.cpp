@@ -1,4 +1,5 @@
 // TranslateMessage: characters from virtual keys, for the US layout.
+// NOTE: html5.h's key events carry no Caps Lock state; letters follow Shift.
 #include "layer.h"
 
 int layer_key_character(int virtual_key, int modifiers)

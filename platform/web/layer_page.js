@@ -14,8 +14,6 @@ mergeInto(LibraryManager.library, {
     document.getElementById('window').hidden = true;
   },
 
-  // The wake-up goes through Browser's callback path, which ends the run
-  // properly (Module.onExit) when the program returns after a yield.
   // Both yields wake up through Emscripten's callback path, which ends the
   // run properly (Module.onExit) when the program returns after a yield.
   // window.viewer.workMs adds up the time the program runs between yields

@@ -2,6 +2,7 @@
 // pictures kept in tests/golden/ (tools/update_goldens.sh remakes them on
 // purpose), and checks that the tolerance is neither too loose nor too tight.
 #include "picture_support.h"
+#include "render_context.h"
 
 #include <gtest/gtest.h>
 
@@ -49,10 +50,10 @@ TEST_P(golden, capture_matches_the_stored_picture)
     scratch_directory scratch;
     const rgb_image expected = read_or_fail(golden_path(c.program, c.frame));
     const rgb_image actual = capture_or_fail(scratch, c.program, c.frame);
-    ASSERT_EQ(actual.width, 640);
-    ASSERT_EQ(actual.height, 480);
-    ASSERT_EQ(expected.width, 640);
-    ASSERT_EQ(expected.height, 480);
+    ASSERT_EQ(actual.width, viewport_width);
+    ASSERT_EQ(actual.height, viewport_height);
+    ASSERT_EQ(expected.width, viewport_width);
+    ASSERT_EQ(expected.height, viewport_height);
 
     const long differing = count_differing_pixels(actual, expected);
     if (!pictures_match(actual, expected)) {

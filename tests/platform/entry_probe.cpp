@@ -1,11 +1,12 @@
 // A GUI program for the start-up's tests.  "args ...": reports what WinMain
-// was given and returns 7.  "window [delay-ms]": reports "started", sleeps,
-// makes the programs' window (offscreen), reports "ready" and runs their
-// loop until WM_CLOSE, reporting how it ended.
+// was given and returns 7.  "window": makes the programs' window (offscreen),
+// reports "ready" and runs their loop, reporting each WM_CLOSE as "closed"
+// and going on (so that only a signal can end it).
+#include "viewer_window.h"
+
 #include <windows.h>
 
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 
 static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -13,24 +14,20 @@ static LRESULT CALLBACK probe_procedure(HWND window, UINT message, WPARAM wparam
     if (message == WM_CLOSE) {
         printf("closed\n");
         fflush(stdout);
-        PostQuitMessage(0);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-static int probe_window(int delay_ms)
+static int probe_window()
 {
-    printf("started\n");
-    fflush(stdout);
-    Sleep(static_cast<DWORD>(delay_ms));
     WNDCLASSA window_class = {};
     window_class.style = CS_OWNDC;
     window_class.lpfnWndProc = probe_procedure;
     window_class.lpszClassName = "probe";
     RegisterClassA(&window_class);
-    HWND window = CreateWindowExA(0, "probe", "KOLVAR Map Editor", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                  0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "probe", viewer_window_title, viewer_window_style | WS_VISIBLE, 0, 0,
+                                  viewer_window_width, viewer_window_height, nullptr, nullptr, nullptr, nullptr);
     if (!window)
         return 2;
     printf("ready\n");
@@ -50,7 +47,7 @@ static int probe_window(int delay_ms)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show_command)
 {
     if (strncmp(command_line, "window", 6) == 0)
-        return probe_window(atoi(command_line + 6));
+        return probe_window();
     printf("[%s] show %d instance %s previous %s\n", command_line, show_command, instance ? "set" : "null",
            previous ? "set" : "null");
     return 7;

@@ -7,20 +7,6 @@
 
 namespace {
 
-// The request the programs make.
-PIXELFORMATDESCRIPTOR program_request()
-{
-    PIXELFORMATDESCRIPTOR request = {};
-    request.nSize = sizeof request;
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = 24;
-    request.cDepthBits = 16;
-    request.iLayerType = PFD_MAIN_PLANE;
-    return request;
-}
-
 class gl : public ::testing::Test {
 protected:
     void SetUp() override
@@ -39,7 +25,7 @@ protected:
 
     void set_format()
     {
-        const PIXELFORMATDESCRIPTOR request = program_request();
+        const PIXELFORMATDESCRIPTOR request = program_pixel_format();
         ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     }
 
@@ -49,18 +35,18 @@ protected:
 
 TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 {
-    PIXELFORMATDESCRIPTOR request = program_request();
+    PIXELFORMATDESCRIPTOR request = program_pixel_format();
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
     request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
 
-    request = program_request();
+    request = program_pixel_format();
     request.dwFlags &= ~PFD_SUPPORT_OPENGL;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_request();
+    request = program_pixel_format();
     request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_request();
+    request = program_pixel_format();
     request.iPixelType = PFD_TYPE_COLORINDEX;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
     EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
@@ -68,7 +54,7 @@ TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 
 TEST_F(gl, a_window_takes_one_pixel_format_once)
 {
-    const PIXELFORMATDESCRIPTOR request = program_request();
+    const PIXELFORMATDESCRIPTOR request = program_pixel_format();
     EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
     EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
@@ -138,7 +124,11 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     glGetIntegerv(GL_RED_BITS, &red_bits);
     EXPECT_EQ(red_bits, 8);
 
-    glViewport(0, 0, 634, 455);
+    // The whole client area: the drawable the offscreen driver made.
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(only_sdl_window(), &width, &height);
+    ASSERT_GT(width, 4);
+    glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -155,7 +145,7 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     EXPECT_TRUE(SwapBuffers(dc));
 
     unsigned char centre[4] = {}, corner[4] = {};
-    glReadPixels(317, 200, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
+    glReadPixels(width / 2, height / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, centre);
     glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
     EXPECT_EQ(centre[0], 255);
     EXPECT_EQ(centre[2], 0);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "failure_text.h"
+#include "viewer_window.h"
 
 #include <SDL.h>
 #include <chrono>
@@ -46,9 +47,8 @@ attempt create_window_capturing_stderr()
 
     attempt result;
     const auto start = std::chrono::steady_clock::now();
-    result.window = CreateWindowExA(0, "no_display", "KOLVAR Map Editor",
-                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 0, 0, 640, 480, nullptr,
-                                    nullptr, nullptr, nullptr);
+    result.window = CreateWindowExA(0, "no_display", viewer_window_title, viewer_window_style | WS_VISIBLE, 0, 0,
+                                    viewer_window_width, viewer_window_height, nullptr, nullptr, nullptr, nullptr);
     result.took = std::chrono::steady_clock::now() - start;
     result.failure = last_failure_text();
 
@@ -68,8 +68,9 @@ void expect_no_display(const attempt& result)
     EXPECT_EQ(result.window, nullptr);
     EXPECT_EQ(result.failure, "no display");
     EXPECT_EQ(result.stderr_text, "");
-    // The one line must come promptly, not after a driver's long time-out.
-    EXPECT_LT(result.took, std::chrono::seconds(1));
+    // The one line must come promptly, not after a driver's long time-out;
+    // the bound leaves room for a loaded machine (it takes milliseconds).
+    EXPECT_LT(result.took, std::chrono::seconds(5));
 }
 
 TEST(no_display, without_any_display_variable_creation_fails_without_starting_sdl)

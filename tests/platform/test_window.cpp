@@ -16,6 +16,19 @@ static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam,
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
+PIXELFORMATDESCRIPTOR program_pixel_format()
+{
+    PIXELFORMATDESCRIPTOR request = {};
+    request.nSize = sizeof request;
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = 24;
+    request.cDepthBits = 16;
+    request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
+
 void use_offscreen_video()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
@@ -34,8 +47,8 @@ HWND make_test_window(DWORD style)
         window_class.lpszClassName = "test_window";
         registered = RegisterClassA(&window_class) != 0;
     }
-    HWND window = CreateWindowExA(0, "test_window", "KOLVAR Map Editor", style, 0, 0, 640, 480, nullptr,
-                                  nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "test_window", viewer_window_title, style, 0, 0, viewer_window_width,
+                                  viewer_window_height, nullptr, nullptr, nullptr, nullptr);
     if (window)
         test_windows.push_back(window);
     return window;

@@ -2,6 +2,8 @@
 // programs' own class and window parameters on SDL's offscreen driver.
 #pragma once
 
+#include "viewer_window.h"
+
 #include <windows.h>
 
 #include <SDL.h>
@@ -22,7 +24,10 @@ extern std::vector<recorded_message> recorded;
 extern std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 
 // The style the programs create their window with.
-const DWORD program_style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+const DWORD program_style = viewer_window_style | WS_VISIBLE;
+
+// The pixel format request the programs make.
+PIXELFORMATDESCRIPTOR program_pixel_format();
 
 // Runs windows on SDL's offscreen driver (no display needed).
 void use_offscreen_video();

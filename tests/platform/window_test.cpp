@@ -54,10 +54,10 @@ TEST_F(windows, creation_sends_its_messages_from_inside_the_call_with_a_usable_h
     EXPECT_EQ(seen_inside, window);
     EXPECT_EQ(dc_inside, GetDC(window));
     EXPECT_EQ(sent_inside, 99);
-    EXPECT_EQ(create_seen.cx, 640);
-    EXPECT_EQ(create_seen.cy, 480);
+    EXPECT_EQ(create_seen.cx, viewer_window_width);
+    EXPECT_EQ(create_seen.cy, viewer_window_height);
     EXPECT_EQ(static_cast<DWORD>(create_seen.style), program_style);
-    EXPECT_EQ(name_seen, "KOLVAR Map Editor");
+    EXPECT_EQ(name_seen, viewer_window_title);
     // Client size 634x455 at (3, 22): the classic frame around 640x480.
     const recorded_message size = recorded_of(WM_SIZE).at(0);
     EXPECT_EQ(size.lparam, (455 << 16) | 634);
@@ -76,7 +76,7 @@ TEST_F(windows, the_sdl_window_is_the_client_area_shown_at_the_top_left_and_fixe
     EXPECT_EQ(height, 455);
     EXPECT_EQ(x, 3);
     EXPECT_EQ(y, 22);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdl_window), "KOLVAR Map Editor");
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl_window), viewer_window_title);
     const Uint32 flags = SDL_GetWindowFlags(sdl_window);
     EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
     EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
@@ -148,8 +148,8 @@ TEST_F(windows, destroying_from_inside_wm_destroy_sends_nothing_twice)
 TEST_F(windows, unknown_and_duplicate_classes_fail_with_their_error_codes)
 {
     ASSERT_NE(make_test_window(), nullptr);  // registers "test_window"
-    EXPECT_EQ(CreateWindowExA(0, "no_such_class", "x", program_style, 0, 0, 640, 480, nullptr, nullptr,
-                              nullptr, nullptr),
+    EXPECT_EQ(CreateWindowExA(0, "no_such_class", "x", program_style, 0, 0, viewer_window_width,
+                              viewer_window_height, nullptr, nullptr, nullptr, nullptr),
               nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
     EXPECT_STRNE(last_failure_text(), "");

@@ -1,0 +1,219 @@
+// What the layer needs to know about a Wayland display that SDL does not say:
+// whether it has an input seat (before SDL starts on it), and whether the
+// connection broke (when SDL reports a quit).  libwayland-client is opened at
+// run time, as SDL opens it: a viewer never needs it on an X display.
+#include "layer.h"
+
+#include <SDL_syswm.h>
+
+#include <dlfcn.h>
+#include <errno.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+// The few libwayland-client entry points used here, as that library exports
+// them (its protocol headers are only inline wrappers around the wl_proxy
+// calls).
+struct wl_display;
+struct wl_proxy;
+struct wl_interface;
+struct layer_wayland_client {
+    wl_display* (*display_connect)(const char* name);
+    void (*display_disconnect)(wl_display* display);
+    int (*display_roundtrip)(wl_display* display);
+    int (*display_get_error)(wl_display* display);
+    wl_proxy* (*proxy_marshal_constructor)(wl_proxy* proxy, uint32_t opcode,
+                                           const wl_interface* interface, ...);
+    int (*proxy_add_listener)(wl_proxy* proxy, void (**listener)(void), void* data);
+    void (*proxy_destroy)(wl_proxy* proxy);
+    const wl_interface* registry_interface;
+};
+
+// wl_display's get_registry request.
+static const uint32_t wayland_get_registry_opcode = 1;
+
+// The wl_registry events, in protocol order.
+struct wayland_registry_listener {
+    void (*global)(void* data, wl_proxy* registry, uint32_t name, const char* interface,
+                   uint32_t version);
+    void (*global_remove)(void* data, wl_proxy* registry, uint32_t name);
+};
+
+// Opens libwayland-client once; false when it is not installed.
+static bool wayland_client(layer_wayland_client* client)
+{
+    static void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_LOCAL);
+    if (!library)
+        return false;
+    client->display_connect = reinterpret_cast<wl_display* (*)(const char*)>(
+        dlsym(library, "wl_display_connect"));
+    client->display_disconnect = reinterpret_cast<void (*)(wl_display*)>(
+        dlsym(library, "wl_display_disconnect"));
+    client->display_roundtrip = reinterpret_cast<int (*)(wl_display*)>(
+        dlsym(library, "wl_display_roundtrip"));
+    client->display_get_error = reinterpret_cast<int (*)(wl_display*)>(
+        dlsym(library, "wl_display_get_error"));
+    client->proxy_marshal_constructor =
+        reinterpret_cast<wl_proxy* (*)(wl_proxy*, uint32_t, const wl_interface*, ...)>(
+            dlsym(library, "wl_proxy_marshal_constructor"));
+    client->proxy_add_listener = reinterpret_cast<int (*)(wl_proxy*, void (**)(void), void*)>(
+        dlsym(library, "wl_proxy_add_listener"));
+    client->proxy_destroy = reinterpret_cast<void (*)(wl_proxy*)>(
+        dlsym(library, "wl_proxy_destroy"));
+    client->registry_interface =
+        static_cast<const wl_interface*>(dlsym(library, "wl_registry_interface"));
+    return client->display_connect && client->display_disconnect && client->display_roundtrip &&
+           client->display_get_error && client->proxy_marshal_constructor &&
+           client->proxy_add_listener && client->proxy_destroy && client->registry_interface;
+}
+
+// The comma-separated driver list SDL walks, in its order: SDL_VIDEODRIVER,
+// or SDL 2.26's own order of the drivers that can show a window.
+static std::vector<std::string> wayland_driver_list()
+{
+    const char* asked = getenv("SDL_VIDEODRIVER");
+    if (!asked || !*asked)
+        asked = "x11,wayland";
+    std::vector<std::string> drivers;
+    for (const char* item = asked; item;) {
+        const char* end = strchr(item, ',');
+        drivers.emplace_back(item, end ? static_cast<size_t>(end - item) : strlen(item));
+        item = end ? end + 1 : nullptr;
+    }
+    return drivers;
+}
+
+// The socket wl_display_connect(NULL) would open, as libwayland finds it; ""
+// when it takes an inherited descriptor (WAYLAND_SOCKET) instead.
+static std::string wayland_socket_path()
+{
+    if (getenv("WAYLAND_SOCKET"))
+        return "";
+    const char* name = getenv("WAYLAND_DISPLAY");
+    if (!name || !*name)
+        name = "wayland-0";
+    if (name[0] == '/')
+        return name;
+    const char* runtime = getenv("XDG_RUNTIME_DIR");
+    if (!runtime || !*runtime)
+        return "";
+    return std::string(runtime) + "/" + name;
+}
+
+static void wayland_note_global(void* data, wl_proxy*, uint32_t, const char* interface, uint32_t)
+{
+    if (strcmp(interface, "wl_seat") == 0)
+        *static_cast<bool*>(data) = true;
+}
+
+static void wayland_ignore_removal(void*, wl_proxy*, uint32_t) {}
+
+// Asks the compositor for its globals, once.  False when there is no
+// compositor to ask (SDL would find none either) or the display announces
+// a wl_seat; true only for a display that answers without one.
+static bool wayland_display_lacks_seat()
+{
+    // NOTE: with WAYLAND_SOCKET the connection is an inherited descriptor
+    // that only one connect can take: leave it to SDL unprobed.
+    const std::string path = wayland_socket_path();
+    struct stat socket_status;
+    if (path.empty() || stat(path.c_str(), &socket_status) != 0 || !S_ISSOCK(socket_status.st_mode))
+        return false;
+    layer_wayland_client client;
+    if (!wayland_client(&client))
+        return false;
+    wl_display* display = client.display_connect(nullptr);
+    if (!display)
+        return false;
+    bool seat = false;
+    bool answered = false;
+    wl_proxy* registry = client.proxy_marshal_constructor(
+        reinterpret_cast<wl_proxy*>(display), wayland_get_registry_opcode, client.registry_interface,
+        nullptr);
+    if (registry) {
+        static const wayland_registry_listener listener = {wayland_note_global,
+                                                           wayland_ignore_removal};
+        client.proxy_add_listener(
+            registry, reinterpret_cast<void (**)(void)>(const_cast<wayland_registry_listener*>(&listener)),
+            &seat);
+        answered = client.display_roundtrip(display) >= 0;
+        client.proxy_destroy(registry);
+    }
+    client.display_disconnect(display);
+    return answered && !seat;
+}
+
+bool layer_avoid_seatless_wayland()
+{
+    const std::vector<std::string> drivers = wayland_driver_list();
+    bool wayland_named = false;
+    for (const std::string& driver : drivers)
+        wayland_named = wayland_named || strcasecmp(driver.c_str(), "wayland") == 0;
+    if (!wayland_named || !wayland_display_lacks_seat())
+        return true;
+    // NOTE: SDL 2.26 crashes in its Wayland start-up on a display without
+    // an input seat.  The other drivers the user (or SDL's own order) names
+    // may still work; Wayland itself must not be reached.  X11 cannot work
+    // without DISPLAY.
+    std::string others;
+    for (const std::string& driver : drivers) {
+        if (strcasecmp(driver.c_str(), "wayland") == 0)
+            continue;
+        if (strcasecmp(driver.c_str(), "x11") == 0) {
+            const char* display = getenv("DISPLAY");
+            if (!display || !*display)
+                continue;
+        }
+        others += (others.empty() ? "" : ",") + driver;
+    }
+    if (others.empty()) {
+        layer_fail(ERROR_NOT_SUPPORTED, "the display has no input seat");
+        return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, others.c_str(), SDL_HINT_OVERRIDE);
+    return true;
+}
+
+// Words for the error that ended a Wayland connection.
+static const char* wayland_loss_cause(int error)
+{
+    switch (error) {
+    case EPIPE:
+    case ECONNRESET:
+        return "the compositor closed the connection";
+    case EPROTO:
+        return "the compositor ended the connection over a protocol error";
+    default:
+        return strerror(error);
+    }
+}
+
+void layer_exit_if_display_lost()
+{
+    HWND window = layer_first_window();
+    if (!window)
+        return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return;
+    layer_wayland_client client;
+    if (!wayland_client(&client))
+        return;
+    const int error = client.display_get_error(info.info.wl.display);
+    if (error == 0)
+        return;
+    // NOTE: SDL 2.26 reports a broken Wayland connection as a quit, the same
+    // event a close request makes; the display is gone, so nothing is left to
+    // release through it.
+    fprintf(stderr, "%s: lost the display: %s\n", program_invocation_short_name,
+            wayland_loss_cause(error));
+    exit(1);
+}
