@@ -64,9 +64,9 @@ async function page_run(browser, url, program) {
 
 async function desktop_run(program, real_pauses) {
   const [frames, warmup] = plans[program];
-  const args = ['-a', '-s', '-screen 0 1280x1024x24', join(root, 'build/bench/frame_bench'), program,
-                String(frames * 5), String(warmup), ...(real_pauses ? ['--real-pauses'] : [])];
-  const { stdout } = await run('xvfb-run', args, { timeout: 600000 });
+  const args = [join(root, 'tests/harness/x11_harness.py'), 'xserver', '--', join(root, 'build/bench/frame_bench'),
+                program, String(frames * 5), String(warmup), ...(real_pauses ? ['--real-pauses'] : [])];
+  const { stdout } = await run('python3', args, { timeout: 600000 });
   const words = stdout.trim().split('\n').pop().split(' ');
   return Number(words[words.indexOf('ms_per_frame') + 1]);
 }
