@@ -7,8 +7,7 @@
 
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { mkdirSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
@@ -49,12 +48,14 @@ describe('pages in headless Chromium', () => {
   before(async () => {
     site = await serve(join(web_build, 'site'));
     browser = await launch();
-    shots = mkdtempSync(join(tmpdir(), 'web-test-'));
+    // The canvas pictures stay for a look (beside them, on a mismatch, the
+    // desktop's cut of the same frame).
+    shots = join(web_build, 'test-pictures');
+    mkdirSync(shots, { recursive: true });
   });
   after(async () => {
     await browser?.close();
     site?.close();
-    if (shots) rmSync(shots, { recursive: true, force: true });
   });
 
   for (const program of programs) {
@@ -83,7 +84,7 @@ describe('pages in headless Chromium', () => {
       await (await page.$('#client')).screenshot({ path: shot });
       const check = await run(join(native_build, 'tests/pictures/client_area_check'), [program, '150', shot])
         .catch((failed) => failed);
-      assert.equal(check.code ?? 0, 0, `${check.stdout}${check.stderr}`);
+      assert.equal(check.code ?? 0, 0, `${check.stdout}${check.stderr}(pictures: ${shot}*)`);
       t.diagnostic(check.stdout.trim());
       assert.equal((await viewer(page)).frame, 150, 'frames went on past ?frame=150');
 
