@@ -5,7 +5,8 @@
 #   install_deps.sh [--windows] [--web] [PACKAGE...]
 # --windows adds the MinGW-w64 cross compilers and Wine (64-bit, and 32-bit
 # from the i386 architecture, which it enables).  --web adds emscripten, for
-# the browser build, and chromium with nodejs, which run it.
+# the browser build, chromium with nodejs, which run it, and the npm package
+# that drives the browser in the tests.
 set -euo pipefail
 
 windows=0
@@ -32,6 +33,8 @@ if [[ $windows -eq 1 ]]; then
 fi
 if [[ $web -eq 1 ]]; then
   packages+=(emscripten chromium nodejs)
+  # Debian's nodejs comes without npm; a node from elsewhere may bring its own.
+  command -v npm >/dev/null || packages+=(npm)
 fi
 packages+=("$@")
 
@@ -47,13 +50,26 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
 
-as_root=()
-[[ $(id -u) -eq 0 ]] || as_root=(sudo)
-echo "installing: ${missing[*]}" >&2
-if [[ $windows -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${as_root[@]}" dpkg --add-architecture i386
+if [[ ${#missing[@]} -gt 0 ]]; then
+  as_root=()
+  [[ $(id -u) -eq 0 ]] || as_root=(sudo)
+  echo "installing: ${missing[*]}" >&2
+  if [[ $windows -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
+  fi
+  "${as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+
+# The browser driver, puppeteer-core as pinned in tests/web/package-lock.json
+# (it drives Debian's Chromium and downloads no browser of its own):
+# installed again only when the lock file has changed since.
+if [[ $web -eq 1 ]]; then
+  driver=$(cd "$(dirname "$0")/../tests/web" && pwd)
+  if ! cmp -s "$driver/package-lock.json" "$driver/node_modules/.installed-lock.json"; then
+    echo "installing: the browser driver (npm ci in tests/web)" >&2
+    (cd "$driver" && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+    cp "$driver/package-lock.json" "$driver/node_modules/.installed-lock.json"
+  fi
+fi

@@ -4,12 +4,28 @@
 # the close button ends it).  On a machine with no display it runs the viewer
 # on a private X server until it has drawn the terrain, saves a screenshot,
 # ends it with Escape, and says where the picture is and how the viewer ended.
+# run_viewer.sh --web [NAME]: the same in a browser.  Builds the site
+# (tools/build_web.sh) and serves build-web/site/ on 127.0.0.1; on a desktop
+# it opens the page in the default browser and prints its address; with no
+# display it runs the page in headless Chromium, saves a screenshot to
+# build-web/screenshots/NAME.png, presses Escape and prints the exit status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+if [[ "${1:-}" == "--web" ]]; then
+  program=${2:-terrain128}
+  case "$program" in
+    terrain320|terrain128|terrain32) ;;
+    *) echo "usage: tools/run_viewer.sh --web [terrain320|terrain128|terrain32]" >&2; exit 2 ;;
+  esac
+  tools/build_web.sh >/dev/null
+  exec node tools/web_view.mjs "$program" build-web/site build-web/screenshots
+fi
+
 program=${1:-terrain128}
 case "$program" in
   terrain320|terrain128|terrain32) ;;
-  *) echo "usage: tools/run_viewer.sh [terrain320|terrain128|terrain32]" >&2; exit 2 ;;
+  *) echo "usage: tools/run_viewer.sh [--web] [terrain320|terrain128|terrain32]" >&2; exit 2 ;;
 esac
 
 tools/install_deps.sh
