@@ -8,7 +8,7 @@
 # non-zero when any did.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/install_deps.sh --windows || exit 1
+tools/install_deps.sh --windows --web g++-multilib qemu-user || exit 1
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
 cmake --build build -j"$(nproc)" || exit 1
 
