@@ -15,7 +15,8 @@ tools/install_deps.sh --web
 # elsewhere does not find them by itself.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+# emcmake echoes its own command line on stderr: keep that off the terminal.
+emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release 2> >(grep -v "^configure: " >&2) >/dev/null
 cmake --build build-web -j"$(nproc)" --target terrain320 terrain128 terrain32 scene_probe scene_tests
 
 site=build-web/site
