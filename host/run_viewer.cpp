@@ -7,6 +7,7 @@
 #include "render_context.h"
 #include "viewer_window.h"
 
+#include <new>
 #include <stdio.h>
 
 // The one line a viewer prints when it cannot start, e.g.
@@ -29,8 +30,15 @@ int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguo
     int quit = 0;
     MSG message = {};
     camera_state camera = start_camera(params);
-    // The terrain exists before the window does.
-    height_field field = build_height_field(params, contiguous_cells, crt_rand);
+    // The terrain exists before the window does.  Without the memory for it
+    // the viewer cannot start; the builder has given back what it took.
+    height_field field;
+    try {
+        field = build_height_field(params, contiguous_cells, crt_rand);
+    } catch (const std::bad_alloc&) {
+        fprintf(stderr, "%s: cannot build the height field: out of memory\n", params.program_name);
+        return 1;
+    }
 
     HWND window = create_viewer_window(instance);
     if (window == NULL) {

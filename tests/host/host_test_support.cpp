@@ -6,6 +6,7 @@
 #include <new>
 
 bool log_array_frees = false;
+bool fail_array_allocations = false;
 
 void operator delete[](void* block) noexcept
 {
@@ -21,6 +22,8 @@ void operator delete[](void* block, std::size_t) noexcept
 
 void* operator new[](std::size_t size)
 {
+    if (fail_array_allocations)
+        throw std::bad_alloc();
     void* block = std::malloc(size ? size : 1);
     if (!block)
         throw std::bad_alloc();
