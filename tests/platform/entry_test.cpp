@@ -95,6 +95,30 @@ TEST(entry, sigint_before_the_window_exists_closes_it_once_made)
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+// The close request a signal makes must end the run even when the program
+// never takes it off its queue.
+TEST(entry, a_signal_ends_a_program_stuck_outside_its_message_loop)
+{
+    probe_process probe = start_probe({"stuck"});
+    ASSERT_EQ(read_line(probe), "ready");
+    kill(probe.pid, SIGTERM);
+    int status = 0;
+    bool ended = false;
+    for (int waited_ms = 0; waited_ms < 30000 && !ended; waited_ms += 10) {
+        ended = waitpid(probe.pid, &status, WNOHANG) == probe.pid;
+        if (!ended)
+            usleep(10 * 1000);
+    }
+    if (!ended) {
+        kill(probe.pid, SIGKILL);
+        waitpid(probe.pid, &status, 0);
+        FAIL() << "the program was still running 30 s after SIGTERM";
+    }
+    fclose(probe.output);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+}
+
 TEST(entry, a_second_sigint_ends_the_program_at_once)
 {
     probe_process probe = start_probe({"window", "5000"});

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         use_offscreen_video();
-        layer_install_signal_handlers();
+        layer_install_signal_handlers(600);  // the watchdog must not end the test
     }
     void TearDown() override
     {
