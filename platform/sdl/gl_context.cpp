@@ -41,9 +41,18 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
+    layer_chatter_begin("cannot create the GL context");
+    layer_x11_catch_errors();
     SDL_GLContext sdl_context = SDL_GL_CreateContext(window->sdl_window);
-    if (!sdl_context)
-        layer_fail(ERROR_INVALID_PIXEL_FORMAT, SDL_GetError());
+    const char* x_error = layer_x11_caught_error(window->sdl_window);
+    const char* said = layer_chatter_end();
+    if (!sdl_context || x_error) {
+        layer_fail(ERROR_INVALID_PIXEL_FORMAT, layer_failure_cause(x_error, said));
+        if (sdl_context) {
+            SDL_GL_DeleteContext(sdl_context);
+            sdl_context = nullptr;
+        }
+    }
     SDL_GL_MakeCurrent(previous_context ? previous_window : nullptr, previous_context);
     if (!sdl_context)
         return nullptr;

@@ -91,10 +91,16 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (style & WS_THICKFRAME)
         flags |= SDL_WINDOW_RESIZABLE;
     window_set_gl_attributes();
+    layer_chatter_begin("cannot create the window");
+    layer_x11_catch_errors();
     SDL_Window* sdl_window = SDL_CreateWindow(window_name ? window_name : "", client_x, client_y,
                                               client_width, client_height, flags);
-    if (!sdl_window) {
-        layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
+    const char* x_error = layer_x11_caught_error(sdl_window);
+    const char* said = layer_chatter_end();
+    if (!sdl_window || x_error) {
+        layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
+        if (sdl_window)
+            SDL_DestroyWindow(sdl_window);
         return nullptr;
     }
 
