@@ -1,6 +1,8 @@
 // wglCreateContext/MakeCurrent/DeleteContext over SDL's GL contexts.
 #include "layer.h"
 
+#include <GL/gl.h>
+
 #include <vector>
 
 struct win32_gl_context {
@@ -52,6 +54,13 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
             SDL_GL_DeleteContext(sdl_context);
             sdl_context = nullptr;
         }
+    }
+    // Decided once, here, so that a swap makes no GL call of its own.  SDL
+    // made the new context current.
+    if (sdl_context) {
+        GLboolean double_buffered = GL_TRUE;
+        glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
+        window->single_buffered = !double_buffered;
     }
     SDL_GL_MakeCurrent(previous_context ? previous_window : nullptr, previous_context);
     if (!sdl_context)

@@ -18,6 +18,7 @@ struct win32_window {
     Uint32 sdl_id;
     win32_device_context device_context;
     int pixel_format;  // 0 until SetPixelFormat, then the one index it took
+    bool single_buffered;  // its GL contexts draw without a back buffer
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
