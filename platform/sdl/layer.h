@@ -55,6 +55,12 @@ const char* layer_x11_caught_error(SDL_Window* window);
 // Why the X display in DISPLAY could not be used, when it can be told (a
 // refused connection, memory); NULL otherwise.
 const char* layer_x11_connection_failure();
+// True when SDL runs on X11 under a window manager, which frames windows and
+// places the frame, not the client area, where a window asks to be.
+bool layer_x11_window_manager_frames_windows();
+// Asks the window manager for the buttons and functions of a Win32 style
+// only (Motif hints): a caption moves, a system menu closes, and so on.
+void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
 // --- window_classes.cpp
 // The registered window procedure of a class name (or atom); NULL if unknown.

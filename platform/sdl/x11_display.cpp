@@ -5,6 +5,7 @@
 #include "layer.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <errno.h>
@@ -135,4 +136,99 @@ const char* layer_x11_connection_failure()
     if (error == ENOMEM)
         return "out of memory";
     return nullptr;
+}
+
+// True when a window manager that follows the desktop conventions runs: the
+// root names a check window that names itself.
+static bool x11_window_manager_running(Display* display)
+{
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Window named[2] = {0, 0};
+    Window holder = DefaultRootWindow(display);
+    for (int i = 0; i < 2; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        // NOTE: the check window may be gone (its manager ended): ignore the
+        // error that asking it would raise.
+        XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        const int status = XGetWindowProperty(display, holder, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                              &items, &left, &data);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        if (status == Success && data && type == XA_WINDOW && format == 32 && items == 1)
+            named[i] = *reinterpret_cast<Window*>(data);
+        if (data)
+            XFree(data);
+        if (!named[i])
+            return false;
+        holder = named[i];
+    }
+    return named[0] == named[1];
+}
+
+bool layer_x11_window_manager_frames_windows()
+{
+    if (!x11_watching)
+        return false;
+    // The display connection is SDL's; a hidden 1x1 window would be needed
+    // to get it from SDL, so a short connection of our own asks instead.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const bool running = x11_window_manager_running(display);
+    XCloseDisplay(display);
+    return running;
+}
+
+// Motif's window manager hints: which functions and decorations to offer.
+struct x11_motif_hints {
+    unsigned long flags, functions, decorations;
+    long input_mode;
+    unsigned long status;
+};
+static const unsigned long x11_motif_functions = 1, x11_motif_decorations = 2;
+static const unsigned long x11_function_resize = 2, x11_function_move = 4, x11_function_minimize = 8,
+                           x11_function_maximize = 16, x11_function_close = 32;
+static const unsigned long x11_decor_border = 2, x11_decor_resize = 4, x11_decor_title = 8, x11_decor_menu = 16,
+                           x11_decor_minimize = 32, x11_decor_maximize = 64;
+
+void layer_x11_offer_style(SDL_Window* window, DWORD style)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!x11_watching || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    x11_motif_hints hints = {x11_motif_functions | x11_motif_decorations, 0, 0, 0, 0};
+    if (style & WS_BORDER)
+        hints.decorations |= x11_decor_border;
+    if ((style & WS_CAPTION) == WS_CAPTION) {
+        hints.functions |= x11_function_move;
+        hints.decorations |= x11_decor_title;
+    }
+    if (style & WS_SYSMENU) {
+        hints.functions |= x11_function_close;
+        hints.decorations |= x11_decor_menu;
+    }
+    if (style & WS_THICKFRAME) {
+        hints.functions |= x11_function_resize;
+        hints.decorations |= x11_decor_resize;
+    }
+    if (style & WS_MINIMIZEBOX) {
+        hints.functions |= x11_function_minimize;
+        hints.decorations |= x11_decor_minimize;
+    }
+    if (style & WS_MAXIMIZEBOX) {
+        hints.functions |= x11_function_maximize;
+        hints.decorations |= x11_decor_maximize;
+    }
+    Display* display = info.info.x11.display;
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&hints), 5);
+    // NOTE: openbox takes only moving, resizing and whether to decorate at
+    // all from these hints, and keeps its minimise and maximise buttons;
+    // other window managers drop what is not offered.
+    XFlush(display);
 }
