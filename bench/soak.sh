@@ -35,14 +35,19 @@ sys.exit(0 if end - warm <= 1024 else 1)
 PY
 echo "took $(( $(date +%s) - started )) s"
 
+# The end-to-end tests' own cases, on the harness's private Xvfb.
+e2e() {
+  python3 tests/e2e/viewer_e2e_test.py "build/programs/$1" build/tests/support/send_close_request \
+    build/tests/support/send_input_burst -k "$2"
+}
+
 echo "== repetition: $runs runs of each program, Xvfb"
 for program in terrain320 terrain128 terrain32; do
-  python3 tests/perf/repeat_runs.py "build/programs/$program" build/tests/support/send_close_request "$runs" | tail -n 3 ||
-    failed=1
+  E2E_RUNS=$runs e2e "$program" test_runs_ended_by || failed=1
 done
 
 echo "== input flood: terrain128, Xvfb"
-python3 tests/perf/input_flood.py build/programs/terrain128 build/tests/perf/send_input_burst || failed=1
+e2e terrain128 test_a_flood || failed=1
 
 echo "== memcheck"
 bench/memcheck.sh 60 || failed=1

@@ -21,40 +21,31 @@ if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$viewer"
 fi
 
-# No display: a private X server, a few seconds of frames, a picture.
-workdir=$(mktemp -d)
-exec 3<> "$workdir/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true; rm -rf "$workdir"' EXIT
-for _ in $(seq 100); do
-  display=$(head -n1 "$workdir/display" 2>/dev/null || true)
-  [[ -n "$display" ]] && break
-  sleep 0.1
-done
-[[ -n "$display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$display"
-
-(cd "$workdir" && exec "$viewer") &
-viewer_pid=$!
-window=
-for _ in $(seq 150); do
-  window=$(xdotool search --onlyvisible --name '^KOLVAR Map Editor$' 2>/dev/null | head -n1 || true)
-  [[ -n "$window" ]] && break
-  sleep 0.1
-done
-if [[ -z "$window" ]]; then
-  echo "$program: no window appeared" >&2
-  kill "$viewer_pid" 2>/dev/null || true
-  wait "$viewer_pid" || true
-  exit 1
-fi
-sleep 3
+# No display: the test harness's private X server; the viewer runs until its
+# picture shows the terrain, which is saved, then Escape ends it.
 mkdir -p build/screenshots
-picture=$PWD/build/screenshots/$program.png
-import -window "$window" "$picture"
-xdotool mousemove 320 240 windowfocus --sync "$window" key Escape
-status=0
-wait "$viewer_pid" || status=$?
-echo "$program ran on a private X server (no display here); picture: $picture"
-echo "$program exit status: $status"
+exec python3 - "$viewer" "$PWD/build/screenshots/$program.png" <<'PY'
+import os, sys
+sys.path.insert(0, "tests/harness")
+from x11_harness import XServer, Viewer, Workdir, poll, colour_regions, terrain_problem
+
+viewer_path, picture = sys.argv[1:]
+name = os.path.basename(viewer_path)
+with XServer() as x, Workdir() as workdir:
+    viewer = Viewer(viewer_path, x, cwd=workdir, stdout=None, stderr=None)
+    try:
+        window = viewer.wait_window()
+        def shown():
+            width, height, rgb = x.picture(window, picture)
+            return terrain_problem(colour_regions(rgb), width * height) is None
+        if not poll(shown, timeout=20, interval=0.5):
+            print(f"{name}: the picture shows no terrain yet", file=sys.stderr)
+        x.press(window, "Escape")
+        status = viewer.wait_exit()[0]
+    except AssertionError as failure:
+        sys.exit(f"{name}: {failure}")
+    finally:
+        viewer.stop()
+print(f"{name} ran on a private X server (no display here); picture: {picture}")
+print(f"{name} exit status: {status}")
+PY

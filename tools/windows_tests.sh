@@ -7,7 +7,8 @@
 #   - once the viewers exist: each one's window appears, draws the terrain,
 #     and ends with status 0 on Escape and on a close request.
 # One fresh Wine prefix per architecture in a temporary folder, removed at
-# the end; the end-to-end part runs on its own Xvfb.  Every wait is bounded.
+# the end; the end-to-end part runs on the test harness's private Xvfb.
+# Every wait is bounded.
 #
 # Usage: tools/windows_tests.sh
 # Environment: TERRAIN_REQUIRE_I686=1 fails the run when this machine cannot
@@ -47,7 +48,6 @@ for arch in i686 x86_64; do
 done
 
 work=$(mktemp -d /tmp/windows_tests.XXXXXX)
-xvfb_pid=""
 declare -A loader=([i686]=/usr/lib/wine/wine [x86_64]=/usr/lib/wine/wine64)
 declare -A prefix=([i686]="$work/prefix-i686" [x86_64]="$work/prefix-x86_64")
 
@@ -57,7 +57,6 @@ cleanup() {
       WINEPREFIX="${prefix[$arch]}" timeout 30 /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     fi
   done
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -165,107 +164,75 @@ for arch in "${arches[@]}"; do
   done
 done
 
-# The colour census of a screenshot: "dark red green blue" as per mille of
-# its pixels (dominant channel at least 48 and 1.5 times each other one).
-colour_census() {
-  convert "$1" -sample 25% -depth 8 txt:- | awk -F'[(),]' '
-    /^[0-9]/ { r = $3; g = $4; b = $5; n++
-               if (r + g + b < 24) dark++
-               if (r >= 48 && r > 1.5 * g && r > 1.5 * b) red++
-               if (g >= 48 && g > 1.5 * r && g > 1.5 * b) green++
-               if (b >= 48 && b > 1.5 * r && b > 1.5 * g) blue++ }
-    END { if (n == 0) n = 1; printf "%d %d %d %d\n", 1000 * dark / n, 1000 * red / n, 1000 * green / n, 1000 * blue / n }'
-}
-
-# Starts PROGRAM of ARCH and waits for its window; sets viewer_pid, viewer_window.
-start_viewer() {
-  local arch=$1 exe=$2
-  wine_run "$arch" 180 "$exe" >"$work/viewer.log" 2>&1 &
-  viewer_pid=$!
-  viewer_window=$(timeout 60 xdotool search --sync --onlyvisible --name '^KOLVAR Map Editor$' 2>/dev/null | head -1) || true
-}
-
-# Waits (bounded) for the viewer to end; sets viewer_exit to its status.
-await_viewer() {
-  local waited=0
-  while kill -0 "$viewer_pid" 2>/dev/null && [[ $waited -lt 60 ]]; do
-    sleep 0.5
-    waited=$((waited + 1))
-  done
-  if kill -0 "$viewer_pid" 2>/dev/null; then
-    kill "$viewer_pid" 2>/dev/null || true
-  fi
-  viewer_exit=0
-  wait "$viewer_pid" || viewer_exit=$?
-}
-
 phase "end-to-end under Xvfb"
-e2e_arches=()
+e2e_runs=()
 for arch in "${arches[@]}"; do
-  [[ -f "${build_dir[$arch]}/programs/terrain320.exe" ]] && e2e_arches+=("$arch")
+  if [[ -f "${build_dir[$arch]}/programs/terrain320.exe" ]]; then
+    e2e_runs+=("$arch" "${loader[$arch]}" "${prefix[$arch]}" "$root/${build_dir[$arch]}/programs")
+  fi
 done
-if [[ ${#e2e_arches[@]} -eq 0 ]]; then
+if [[ ${#e2e_runs[@]} -eq 0 ]]; then
   echo "NOT RUN: end-to-end: the viewers are not built yet" >&2
 else
-  # A free display number, chosen by Xvfb itself and written once it is ready.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  timeout 20 sh -c "until [ -s '$work/display' ]; do sleep 0.2; done" || fail "Xvfb did not start"
-  export DISPLAY=:$(head -1 "$work/display")
+  # On the test harness's private X server, each viewer twice: its window
+  # must show the terrain and Escape end it with 0; then a close request
+  # must end it with 0.  The exit status is the number of failures.
+  e2e_failures=0
+  python3 - "$work" "$root/build/tests/support/send_close_request" "${e2e_runs[@]}" <<'PY' || e2e_failures=$?
+import os, sys
+sys.path.insert(0, "tests/harness")
+from x11_harness import XServer, Viewer, poll, colour_regions, terrain_problem
 
-  for arch in "${e2e_arches[@]}"; do
-    for name in "${programs[@]}"; do
-      exe=$root/${build_dir[$arch]}/programs/$name.exe
-      label="$arch $name"
+work, close_tool, *runs = sys.argv[1:]
+failures = 0
 
-      start_viewer "$arch" "$exe"
-      if [[ -z "$viewer_window" ]]; then
-        fail "$label: no window titled 'KOLVAR Map Editor'"
-        kill "$viewer_pid" 2>/dev/null || true
-        wait "$viewer_pid" 2>/dev/null || true
-        continue
-      fi
-      # The terrain320 viewer pauses a second before its first frame.
-      census=""
-      for _ in $(seq 1 30); do
-        sleep 1
-        import -window "$viewer_window" "$work/$arch-$name.png" 2>/dev/null || continue
-        census=$(colour_census "$work/$arch-$name.png")
-        read -r dark red green blue <<<"$census"
-        [[ $dark -lt 950 && $red -ge 2 && $green -ge 2 && $blue -ge 2 ]] && break
-      done
-      read -r dark red green blue <<<"${census:-1000 0 0 0}"
-      if [[ $dark -lt 950 && $red -ge 2 && $green -ge 2 && $blue -ge 2 ]]; then
-        pass "$label: window drawn (per mille dark $dark, red $red, green $green, blue $blue)"
-      else
-        fail "$label: the screenshot shows no terrain (per mille dark $dark, red $red, green $green, blue $blue)"
-      fi
-      timeout 10 xdotool windowfocus --sync "$viewer_window" || true
-      timeout 10 xdotool key Escape || true
-      await_viewer
-      if [[ $viewer_exit -eq 0 ]]; then
-        pass "$label: Escape ends it with status 0"
-      else
-        fail "$label: after Escape status $viewer_exit"
-      fi
 
-      start_viewer "$arch" "$exe"
-      if [[ -z "$viewer_window" ]]; then
-        fail "$label: no window on the second start"
-        kill "$viewer_pid" 2>/dev/null || true
-        wait "$viewer_pid" 2>/dev/null || true
-        continue
-      fi
-      sleep 1
-      timeout 10 build/tests/support/send_close_request "$viewer_window" || true
-      await_viewer
-      if [[ $viewer_exit -eq 0 ]]; then
-        pass "$label: a close request ends it with status 0"
-      else
-        fail "$label: after the close request status $viewer_exit"
-      fi
-    done
-  done
+def report(passed, text):
+    global failures
+    if passed:
+        print(f"ok: {text}", flush=True)
+    else:
+        failures += 1
+        print(f"FAIL: {text}", file=sys.stderr, flush=True)
+
+
+def one_run(x, arch, loader, prefix, exe, by_escape):
+    label = f"{arch} {os.path.basename(exe)[:-4]}"
+    how = "Escape" if by_escape else "a close request"
+    viewer = Viewer([loader, exe], x, cwd=work, env={"WINEPREFIX": prefix})
+    try:
+        window = viewer.wait_window(timeout=60)
+        if by_escape:
+            picture = os.path.join(work, f"{arch}-{os.path.basename(exe)}.png")
+            problem = []
+
+            def drawn():
+                width, height, rgb = x.picture(window, picture)
+                problem[:] = [terrain_problem(colour_regions(rgb), width * height)]
+                return problem[0] is None
+
+            report(poll(drawn, timeout=60, interval=0.5),
+                   f"{label}: window drawn" if not problem[0] else f"{label}: no terrain: {problem[0]}")
+            x.press(window, "Escape")
+        else:
+            x.run(close_tool, str(window))
+        status = viewer.wait_exit(timeout=60)[0]
+        report(status == 0, f"{label}: {how} ends it with status {status}")
+    except AssertionError as failure:
+        report(False, f"{label}: {failure}")
+    finally:
+        viewer.stop()
+
+
+with XServer() as x:
+    for i in range(0, len(runs), 4):
+        arch, loader, prefix, programs = runs[i:i + 4]
+        for name in ("terrain320", "terrain128", "terrain32"):
+            for by_escape in (True, False):
+                one_run(x, arch, loader, prefix, f"{programs}/{name}.exe", by_escape)
+sys.exit(min(failures, 100))
+PY
+  failures=$((failures + e2e_failures))
 fi
 
 phase "done"

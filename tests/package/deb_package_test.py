@@ -18,8 +18,8 @@ import sys
 import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from x11_harness import XServer, Workdir, WINDOW_TITLE  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
+from x11_harness import XServer, Viewer, Workdir  # noqa: E402
 
 BUILD_DIR = None
 PACKAGE = "terrain-viewers"
@@ -100,25 +100,15 @@ class debian_package(unittest.TestCase):
 
     def test_installed_terrain32_opens_its_window_and_escape_ends_it_with_0(self):
         self.assertEqual(self.install_status, 0, self.install_output)
-        server = XServer()
-        try:
-            with Workdir() as workdir:
-                viewer = subprocess.Popen(["/usr/bin/terrain32"], cwd=workdir, env=server.env(),
-                                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-                try:
-                    window = server.find_window(timeout=15)
-                    self.assertIsNotNone(window, "no window titled " + WINDOW_TITLE)
-                    server.press(window, "Escape")
-                    _, err = viewer.communicate(timeout=10)
-                    self.assertEqual(viewer.returncode, 0, err.decode())
-                    self.assertEqual(err.decode(), "")
-                finally:
-                    if viewer.poll() is None:
-                        viewer.kill()
-                        viewer.communicate()
-        finally:
-            server.stop()
-
+        with XServer() as server, Workdir() as workdir:
+            viewer = Viewer("/usr/bin/terrain32", server, cwd=workdir)
+            try:
+                server.press(viewer.wait_window(), "Escape")
+                status, err = viewer.wait_exit()
+            finally:
+                viewer.stop()
+        self.assertEqual(status, 0, err)
+        self.assertEqual(err, "")
 
 if __name__ == "__main__":
     BUILD_DIR = os.path.abspath(sys.argv[1])

@@ -20,20 +20,6 @@ void glGetBooleanv(GLenum name, GLboolean* values)
 
 namespace {
 
-// The request the programs make.
-PIXELFORMATDESCRIPTOR program_request()
-{
-    PIXELFORMATDESCRIPTOR request = {};
-    request.nSize = sizeof request;
-    request.nVersion = 1;
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    request.iPixelType = PFD_TYPE_RGBA;
-    request.cColorBits = 24;
-    request.cDepthBits = 16;
-    request.iLayerType = PFD_MAIN_PLANE;
-    return request;
-}
-
 class gl : public ::testing::Test {
 protected:
     void SetUp() override
@@ -52,7 +38,7 @@ protected:
 
     void set_format()
     {
-        const PIXELFORMATDESCRIPTOR request = program_request();
+        const PIXELFORMATDESCRIPTOR request = program_pixel_format();
         ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     }
 
@@ -62,18 +48,18 @@ protected:
 
 TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 {
-    PIXELFORMATDESCRIPTOR request = program_request();
+    PIXELFORMATDESCRIPTOR request = program_pixel_format();
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
     request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
 
-    request = program_request();
+    request = program_pixel_format();
     request.dwFlags &= ~PFD_SUPPORT_OPENGL;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_request();
+    request = program_pixel_format();
     request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_request();
+    request = program_pixel_format();
     request.iPixelType = PFD_TYPE_COLORINDEX;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
     EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
@@ -81,7 +67,7 @@ TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 
 TEST_F(gl, a_window_takes_one_pixel_format_once)
 {
-    const PIXELFORMATDESCRIPTOR request = program_request();
+    const PIXELFORMATDESCRIPTOR request = program_pixel_format();
     EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
     EXPECT_TRUE(SetPixelFormat(dc, 1, &request));

@@ -68,8 +68,9 @@ void expect_no_display(const attempt& result)
     EXPECT_EQ(result.window, nullptr);
     EXPECT_EQ(result.failure, "no display");
     EXPECT_EQ(result.stderr_text, "");
-    // The one line must come promptly, not after a driver's long time-out.
-    EXPECT_LT(result.took, std::chrono::seconds(1));
+    // The one line must come promptly, not after a driver's long time-out;
+    // the bound leaves room for a loaded machine (it takes milliseconds).
+    EXPECT_LT(result.took, std::chrono::seconds(5));
 }
 
 TEST(no_display, without_any_display_variable_creation_fails_without_starting_sdl)

@@ -24,6 +24,9 @@ extern std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 // The style the programs create their window with.
 const DWORD program_style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
 
+// The pixel format request the programs make.
+PIXELFORMATDESCRIPTOR program_pixel_format();
+
 // Runs windows on SDL's offscreen driver (no display needed).
 void use_offscreen_video();
 
