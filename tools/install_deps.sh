@@ -18,7 +18,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
-  openbox
+  openbox xauth
   dpkg-dev file python3
 )
 if [[ $windows -eq 1 ]]; then

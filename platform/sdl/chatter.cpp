@@ -15,7 +15,10 @@
 static int chatter_saved_stderr = -1;  // the real stderr while capturing
 static int chatter_file = -1;          // the capture
 static const char* chatter_what = "";  // the step, for the line an abort gets
-static struct sigaction chatter_previous_abort;
+// Signals by which a library ends the process when it fails inside.
+static const int chatter_fatal_signals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+static const int chatter_fatal_count = sizeof chatter_fatal_signals / sizeof chatter_fatal_signals[0];
+static struct sigaction chatter_previous_actions[chatter_fatal_count];
 static char chatter_line[256];
 
 // The last non-empty line of `text` (length bytes), trimmed, into `line`.
@@ -59,10 +62,22 @@ static void chatter_write(int descriptor, const char* text)
     }
 }
 
-// NOTE: libX11 and others assert (abort) on conditions such as memory
-// running out while they start; their text went into the capture.  Turn
-// the abort into the one failure line, with their words as the cause.
-static void chatter_abort(int)
+static const char* chatter_signal_words(int signal_number)
+{
+    switch (signal_number) {
+    case SIGABRT: return "a library aborted";
+    case SIGSEGV: return "a library crashed (segmentation fault)";
+    case SIGBUS: return "a library crashed (bus error)";
+    case SIGFPE: return "a library crashed (arithmetic exception)";
+    default: return "a library crashed (illegal instruction)";
+    }
+}
+
+// NOTE: libraries fail hard inside their start-up when memory runs out:
+// libX11 asserts (abort), Mesa's driver dereferences an allocation it never
+// checked.  Their text went into the capture.  Turn the crash into the one
+// failure line, with their last words when they said any.
+static void chatter_fatal_signal(int signal_number)
 {
     static char line[256];
     chatter_read_last_line(line, sizeof line);
@@ -70,7 +85,12 @@ static void chatter_abort(int)
     chatter_write(chatter_saved_stderr, ": ");
     chatter_write(chatter_saved_stderr, chatter_what);
     chatter_write(chatter_saved_stderr, ": ");
-    chatter_write(chatter_saved_stderr, line[0] ? line : "a library aborted");
+    chatter_write(chatter_saved_stderr, chatter_signal_words(signal_number));
+    if (line[0]) {
+        chatter_write(chatter_saved_stderr, " (");
+        chatter_write(chatter_saved_stderr, line);
+        chatter_write(chatter_saved_stderr, ")");
+    }
     chatter_write(chatter_saved_stderr, "\n");
     _exit(1);
 }
@@ -93,9 +113,10 @@ void layer_chatter_begin(const char* what)
     }
     dup2(chatter_file, STDERR_FILENO);
     struct sigaction action = {};
-    action.sa_handler = chatter_abort;
+    action.sa_handler = chatter_fatal_signal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGABRT, &action, &chatter_previous_abort);
+    for (int i = 0; i < chatter_fatal_count; ++i)
+        sigaction(chatter_fatal_signals[i], &action, &chatter_previous_actions[i]);
 }
 
 const char* layer_chatter_end()
@@ -104,7 +125,8 @@ const char* layer_chatter_end()
     if (chatter_saved_stderr < 0)
         return chatter_line;
     fflush(stderr);
-    sigaction(SIGABRT, &chatter_previous_abort, nullptr);
+    for (int i = 0; i < chatter_fatal_count; ++i)
+        sigaction(chatter_fatal_signals[i], &chatter_previous_actions[i], nullptr);
     dup2(chatter_saved_stderr, STDERR_FILENO);
     close(chatter_saved_stderr);
     chatter_saved_stderr = -1;

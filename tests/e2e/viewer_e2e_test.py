@@ -230,6 +230,21 @@ class viewer_in_a_broken_environment(unittest.TestCase):
             viewer.wait_window(timeout=30)
         assert_one_failure_line(self, viewer, "lost the display")
 
+    def test_a_display_that_refuses_the_connection_is_named_as_such(self):
+        only_for("terrain32")
+        workdir = self.enterContext(Workdir())
+        cookies = {}
+        for name in ("server", "other"):
+            cookies[name] = os.path.join(workdir, name + ".auth")
+            subprocess.run(["xauth", "-q", "-f", cookies[name], "add", ":0", ".", os.urandom(16).hex()],
+                           check=True, timeout=20)
+        with XServer(arguments=("-auth", cookies["server"])) as guarded:
+            for cookie in (cookies["other"], os.path.join(workdir, "missing.auth")):
+                with self.subTest(XAUTHORITY=os.path.basename(cookie)):
+                    viewer = self.start(PROGRAM, xserver=guarded, env={"XAUTHORITY": cookie})
+                    err = assert_one_failure_line(self, viewer, "cannot create the window")
+                    self.assertIn("the display refused the connection", err)
+
     def test_an_x_error_while_making_the_gl_context_prints_one_line_and_exits_1(self):
         # Xvfb refuses indirect GLX contexts.
         only_for("terrain32")
