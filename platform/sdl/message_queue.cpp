@@ -58,7 +58,7 @@ static void queue_deliver_signal()
     HWND window = layer_first_window();
     if (!window)
         return;
-    layer_take_signal();
+    layer_clear_signal();
     layer_queue_input(queue_message(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
 }
 

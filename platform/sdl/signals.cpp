@@ -1,6 +1,6 @@
 // SIGINT/SIGTERM noted by an async-signal-safe handler; PeekMessageA turns the
-// note into a close request once a window exists.  A watchdog makes sure the
-// request ends the run even if the program never gets to take it.
+// note into a close request once a window exists.  A watchdog ends the run
+// if the program does not get to take the request (stuck somewhere).
 #include "signals.h"
 
 #include <signal.h>
@@ -19,8 +19,8 @@ static void signal_restore_default(int signal_number)
     sigaction(signal_number, &action, nullptr);
 }
 
-// The run did not end within the grace time of the close request (the layer
-// is stuck waiting on something): end it as the signal's default would have.
+// The close request was not taken within the grace time (the program is
+// stuck waiting on something): end the run as the signal's default would.
 static void signal_watchdog_expired(int)
 {
     const int signal_number = signal_watched;
@@ -62,14 +62,10 @@ bool layer_signal_pending()
     return signal_noted != 0;
 }
 
-void layer_take_signal()
-{
-    // The watchdog keeps running: the request must still end the run.
-    signal_noted = 0;
-}
-
 void layer_clear_signal()
 {
+    // The program's loop runs and has the request: the program decides what
+    // happens now (it shuts down in order, however long that takes).
     signal_noted = 0;
     if (signal_watched != 0) {
         alarm(0);

@@ -144,7 +144,7 @@ struct frame_allocations {
 frame_allocations run_counting(const variant_params& program, long warmup, long frames)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    layer_install_signal_handlers(600);  // the test goes on after the run
+    layer_install_signal_handlers();
     warmup_frames = warmup;
     counted_frames = frames;
     set_swap_listener(on_swap);
