@@ -49,12 +49,13 @@ static int video_init_quietly()
     return result;
 }
 
-// Why a display that was asked for showed nothing: the X server's refusal
-// when there is one, else none.
-static const char* video_no_display_cause()
+// Why X11 could not be used when SDL may have tried it: the X server's
+// refusal, when it refused; else NULL.
+static const char* video_x11_refusal()
 {
-    const char* cause = layer_x11_connection_failure();
-    return cause ? cause : "no display";
+    if (video_variable_set("SDL_VIDEODRIVER") && !video_driver_asked_for("x11"))
+        return nullptr;
+    return layer_x11_connection_failure();
 }
 
 bool layer_start_video()
@@ -74,13 +75,15 @@ bool layer_start_video()
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (video_init_quietly() != 0) {
-        layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
+        const char* refusal = video_x11_refusal();
+        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : SDL_GetError());
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (video_driver_headless(driver) && !video_driver_asked_for(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        layer_fail(ERROR_NOT_SUPPORTED, video_no_display_cause());
+        const char* refusal = video_x11_refusal();
+        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : "no display");
         return false;
     }
     layer_x11_watch_display();
