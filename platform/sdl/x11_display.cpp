@@ -76,6 +76,7 @@ static const char* x11_error_words()
 // NOTE: Xlib ends the process once this returns; it must not return.
 static int x11_connection_lost(Display* display)
 {
+    layer_chatter_end();  // if the connection broke while a library started
     fprintf(stderr, "%s: lost the display: the connection to the X server %s broke\n",
             program_invocation_short_name, DisplayString(display));
     exit(1);

@@ -6,7 +6,6 @@
 #include <new>
 
 bool log_array_frees = false;
-bool fail_array_allocations = false;
 
 void operator delete[](void* block) noexcept
 {
@@ -22,8 +21,6 @@ void operator delete[](void* block, std::size_t) noexcept
 
 void* operator new[](std::size_t size)
 {
-    if (fail_array_allocations)
-        throw std::bad_alloc();
     void* block = std::malloc(size ? size : 1);
     if (!block)
         throw std::bad_alloc();

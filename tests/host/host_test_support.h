@@ -31,6 +31,3 @@ void escape_after_frames(int frames);
 // Frees of arrays (the row-table height field's) are logged as "delete[]"
 // while this is on.
 extern bool log_array_frees;
-
-// Every array allocation (the row-table height field's) fails while this is on.
-extern bool fail_array_allocations;

@@ -172,17 +172,3 @@ TEST_F(startup, failures_print_one_line_release_everything_and_exit_1_before_any
         EXPECT_EQ(count_of("wglDeleteContext"), f.flag == &fake_win32_state::fail_make_current ? 1 : 0);
     }
 }
-
-// Without memory for the terrain the viewer says so and ends before it
-// touches the window system at all.
-TEST_F(startup, an_out_of_memory_height_field_prints_one_line_and_exits_1_before_any_window)
-{
-    fail_array_allocations = true;
-    testing::internal::CaptureStderr();
-    const int status = run_viewer_for_test(terrain320_params);
-    fail_array_allocations = false;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "terrain320: cannot build the height field: out of memory\n");
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(count_of("RegisterClassA"), 0);
-    EXPECT_EQ(count_of("CreateWindowExA"), 0);
-}
