@@ -6,13 +6,16 @@
 #include "render_context.h"
 #include "viewer_window.h"
 
+#include <new>
 #include <stdio.h>
 
 // The one line a viewer prints when it cannot start, e.g.
-// "terrain128: cannot create the window: no display".  Returns the exit status.
-static int report_startup_failure(const variant_params& params, const char* what)
+// "terrain128: cannot create the window: no display".  The window system's
+// words for the cause follow only a failure of the window system's own.
+// Returns the exit status.
+static int report_startup_failure(const variant_params& params, const char* what, bool window_system_failed)
 {
-    const char* cause = last_failure_text();
+    const char* cause = window_system_failed ? last_failure_text() : "";
     if (cause[0] != '\0')
         fprintf(stderr, "%s: %s: %s\n", params.program_name, what, cause);
     else
@@ -36,7 +39,13 @@ const char* take_next_startup_step(viewer_run& run)
     switch (run.steps_taken) {
     case startup_terrain:
         run.camera = start_camera(*run.params);
-        run.field = build_height_field(*run.params, run.contiguous_cells, crt_rand);
+        // Without the memory for the terrain the viewer cannot start; the
+        // builder has given back the rows it had made, so nothing is left.
+        try {
+            run.field = build_height_field(*run.params, run.contiguous_cells, crt_rand);
+        } catch (const std::bad_alloc&) {
+            return "cannot build the height field: out of memory";
+        }
         break;
     case startup_window:
         run.window = create_viewer_window(run.instance, run.window_width, run.window_height);
@@ -103,7 +112,7 @@ int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguo
 
     viewer_run run = prepare_viewer_run(instance, params, contiguous_cells);
     if (const char* failure = start_viewer(run)) {
-        const int status = report_startup_failure(params, failure);
+        const int status = report_startup_failure(params, failure, run.steps_taken != startup_terrain);
         end_viewer_run(run);
         return status;
     }

@@ -57,7 +57,8 @@ int run_message_loop(viewer_run& run);
 void end_viewer_run(viewer_run& run);
 
 // Runs the viewer described by `params` until a quit request and returns the
-// quit message's code (0), or 1 when the window or its rendering context
-// cannot be made.  For contiguous storage, `contiguous_cells` is the entry
-// function's own N*N array; otherwise it is unused.
+// quit message's code (0), or 1 when the height field, the window or its
+// rendering context cannot be made.  For contiguous storage,
+// `contiguous_cells` is the entry function's own N*N array; otherwise it is
+// unused.
 int run_viewer(HINSTANCE instance, const variant_params& params, float* contiguous_cells);

@@ -1,5 +1,7 @@
 #include "height_field.h"
 
+#include <new>
+
 // The float32 nearest S * r / divisor.  r * S is exact in double (S is a
 // small power of two in every program) and the quotient is rounded once, when
 // stored, so r = 0 gives 0 and r = 32767 gives exactly S.
@@ -22,16 +24,27 @@ height_field build_height_field(const variant_params& params, float* contiguous_
     // Each height takes the next number of the one sequence, so the order of
     // these loops is the terrain.  Rows are allocated just before they are
     // filled, alternating allocation and filling as the viewers always have.
-    for (int x = 0; x < n; ++x) {
-        float* row;
-        if (field.storage == row_table) {
-            row = new float[n];
-            field.rows[x] = row;
-        } else {
-            row = field.cells + x * n;
+    int rows_made = 0;
+    try {
+        for (int x = 0; x < n; ++x) {
+            float* row;
+            if (field.storage == row_table) {
+                row = new float[n];
+                field.rows[x] = row;
+                rows_made = x + 1;
+            } else {
+                row = field.cells + x * n;
+            }
+            for (int z = 0; z < n; ++z)
+                row[z] = height_from_random(next_random(), params);
         }
-        for (int z = 0; z < n; ++z)
-            row[z] = height_from_random(next_random(), params);
+    } catch (const std::bad_alloc&) {
+        // Give back the rows already made and the table before passing the
+        // failure on: the caller has no field to release.
+        for (int x = 0; x < rows_made; ++x)
+            delete[] field.rows[x];
+        delete[] field.rows;
+        throw;
     }
     return field;
 }

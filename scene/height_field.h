@@ -20,7 +20,7 @@ using random_source = int (*)();
 // Allocates (row_table) or fills in place (contiguous: `contiguous_cells`
 // must hold N*N floats) the height field of `params`, drawing exactly N*N
 // numbers from `next_random` in x-then-z order.  A failed allocation throws
-// std::bad_alloc and nothing is left behind to catch it.
+// std::bad_alloc after giving back every block already taken.
 height_field build_height_field(const variant_params& params, float* contiguous_cells,
                                 random_source next_random);
 

@@ -25,7 +25,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
   libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
   xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
-  weston libdecor-0-plugin-1-cairo
+  weston libdecor-0-plugin-1-cairo openbox xauth
   dpkg-dev file python3 valgrind
 )
 if [[ $windows -eq 1 ]]; then

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <SDL.h>
+#include <errno.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <string>
+#include <unistd.h>
 
 struct win32_instance {
     int unused;
@@ -28,6 +31,24 @@ static void entry_keep_large_blocks()
     mallopt(M_TRIM_THRESHOLD, 128 * mebibyte);
 }
 
+// Standard input, output and error that the program was started without are
+// opened on /dev/null, as well-behaved Unix programs do.  Otherwise the next
+// file opened (the display connection) would take descriptor 2, and any
+// library's message to stderr would go into it.  Must run before anything
+// opens a file.
+static void entry_open_standard_streams()
+{
+    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        // The lowest free descriptor is the closed one; anything else is a
+        // second copy that is not needed.
+        if (opened > STDERR_FILENO)
+            close(opened);
+    }
+}
+
 // Windows passes the command line without the program name.
 static std::string entry_command_tail(int argc, char** argv)
 {
@@ -42,6 +63,7 @@ static std::string entry_command_tail(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    entry_open_standard_streams();
     entry_keep_large_blocks();
     layer_install_signal_handlers();
     std::string command_line = entry_command_tail(argc, argv);

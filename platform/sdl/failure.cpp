@@ -27,3 +27,16 @@ const char* last_failure_text()
 {
     return failure_text;
 }
+
+const char* layer_failure_cause(const char* x_error, const char* said)
+{
+    static char cause[512];
+    const char* first = x_error ? x_error : SDL_GetError();
+    if (!*first)
+        first = "unknown cause";
+    if (said && *said)
+        snprintf(cause, sizeof cause, "%s (%s)", first, said);
+    else
+        snprintf(cause, sizeof cause, "%s", first);
+    return cause;
+}

@@ -1,6 +1,8 @@
 // wglCreateContext/MakeCurrent/DeleteContext over SDL's GL contexts.
 #include "layer.h"
 
+#include <GL/gl.h>
+
 #include <vector>
 
 struct win32_gl_context {
@@ -41,9 +43,25 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
+    layer_chatter_begin("cannot create the GL context");
+    layer_x11_catch_errors();
     SDL_GLContext sdl_context = SDL_GL_CreateContext(window->sdl_window);
-    if (!sdl_context)
-        layer_fail(ERROR_INVALID_PIXEL_FORMAT, SDL_GetError());
+    const char* x_error = layer_x11_caught_error(window->sdl_window);
+    const char* said = layer_chatter_end();
+    if (!sdl_context || x_error) {
+        layer_fail(ERROR_INVALID_PIXEL_FORMAT, layer_failure_cause(x_error, said));
+        if (sdl_context) {
+            SDL_GL_DeleteContext(sdl_context);
+            sdl_context = nullptr;
+        }
+    }
+    // Decided once, here, so that a swap makes no GL call of its own.  SDL
+    // made the new context current.
+    if (sdl_context) {
+        GLboolean double_buffered = GL_TRUE;
+        glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
+        window->single_buffered = !double_buffered;
+    }
     SDL_GL_MakeCurrent(previous_context ? previous_window : nullptr, previous_context);
     if (!sdl_context)
         return nullptr;

@@ -18,6 +18,7 @@ struct win32_window {
     Uint32 sdl_id;
     win32_device_context device_context;
     int pixel_format;  // 0 until SetPixelFormat, then the one index it took
+    bool single_buffered;  // its GL contexts draw without a back buffer
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
@@ -25,6 +26,9 @@ struct win32_window {
 // --- failure.cpp: Win32's last error and our words for it.
 // Records a failure for GetLastError and last_failure_text().
 void layer_fail(DWORD error, const char* text);
+// The cause of a failed creation step: the X error when one came, else SDL's
+// error, followed by the libraries' last words in brackets when they said any.
+const char* layer_failure_cause(const char* x_error, const char* said);
 
 // --- video_start.cpp: SDL's video subsystem, started by the first window.
 // True once a real display is up; on failure the reason is recorded.
@@ -39,6 +43,33 @@ bool layer_avoid_seatless_wayland();
 // Ends the process with "NAME: lost the display: cause" and status 1 when the
 // windows' Wayland connection has broken; returns otherwise.
 void layer_exit_if_display_lost();
+
+// --- chatter.cpp: libraries' stderr, captured while the layer starts them.
+// Sends stderr to a capture; `what` names the step ("cannot create the
+// window") for the one line printed should a library abort inside it.
+void layer_chatter_begin(const char* what);
+// Gives stderr back; returns the capture's last non-empty line ("" if none).
+const char* layer_chatter_end();
+
+// --- x11_display.cpp: the X display under SDL's X11 driver.
+// Once video has started on X11: X errors outside window and context
+// creation are handled as before; losing the connection prints the one line
+// "NAME: lost the display: ..." and exits 1.
+void layer_x11_watch_display();
+// Around window and context creation: X errors are recorded, not fatal.
+void layer_x11_catch_errors();
+// Ends the catching after a round trip on `window`'s connection (when one is
+// given); the first error in words, or NULL when none came.
+const char* layer_x11_caught_error(SDL_Window* window);
+// Why the X display in DISPLAY could not be used, when it can be told (a
+// refused connection, memory); NULL otherwise.
+const char* layer_x11_connection_failure();
+// True when SDL runs on X11 under a window manager, which frames windows and
+// places the frame, not the client area, where a window asks to be.
+bool layer_x11_window_manager_frames_windows();
+// Asks the window manager for the buttons and functions of a Win32 style
+// only (Motif hints): a caption moves, a system menu closes, and so on.
+void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
 // --- window_classes.cpp
 // The registered window procedure of a class name (or atom); NULL if unknown.

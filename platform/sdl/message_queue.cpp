@@ -69,8 +69,14 @@ static void queue_deliver_signal()
     layer_queue_input(queue_message(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
 }
 
-// Reads SDL events until one makes a message.  SDL is only touched once the
-// first window has started it.
+static bool queue_ends_with_mouse_move()
+{
+    return !queue_input.empty() && queue_input.back().message.message == WM_MOUSEMOVE;
+}
+
+// Reads SDL events until one makes a message other than a mouse move (moves
+// that follow one another merge, so a moving mouse is read to its latest
+// position).  SDL is only touched once the first window has started it.
 static void queue_pump()
 {
     if (!layer_video_started())
@@ -87,7 +93,7 @@ static void queue_pump()
                 return;
             continue;
         }
-        if (layer_take_event(event))
+        if (layer_take_event(event) && !queue_ends_with_mouse_move())
             return;
     }
 }
@@ -178,6 +184,13 @@ LRESULT WINAPI DispatchMessageA(const MSG* message)
 
 void layer_queue_input(const MSG& message, Uint16 key_modifiers)
 {
+    // As on Windows, a mouse move replaces the one queued last for the same
+    // window: a moving mouse never has more than one move waiting.
+    if (message.message == WM_MOUSEMOVE && queue_ends_with_mouse_move() &&
+        queue_input.back().message.hwnd == message.hwnd) {
+        queue_input.back() = {message, key_modifiers};
+        return;
+    }
     queue_input.push_back({message, key_modifiers});
 }
 

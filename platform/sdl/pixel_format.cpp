@@ -83,9 +83,7 @@ BOOL WINAPI SwapBuffers(HDC device_context)
     // which the swap does nothing, not even flush: Mesa then keeps every
     // frame's commands queued and memory grows by about 100 KiB a frame.
     // A swap on a double-buffered window flushes; do the same here.
-    GLboolean double_buffered = GL_TRUE;
-    glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
-    if (!double_buffered)
+    if (window->single_buffered)
         glFlush();
     return TRUE;
 }

@@ -1,10 +1,15 @@
 // SIGINT/SIGTERM noted by an async-signal-safe handler; PeekMessageA turns the
-// note into a close request once a window exists.
+// note into a close request once a window exists.  A watchdog ends the run
+// if the program does not get to take the request (stuck somewhere).
 #include "signals.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 static volatile sig_atomic_t signal_noted = 0;
+// The signal that started the watchdog; 0 while it is not running.
+static volatile sig_atomic_t signal_watched = 0;
+static unsigned signal_grace_seconds = 1;
 
 static void signal_restore_default(int signal_number)
 {
@@ -14,16 +19,36 @@ static void signal_restore_default(int signal_number)
     sigaction(signal_number, &action, nullptr);
 }
 
-static void signal_note(int)
+// The close request was not taken within the grace time (the program is
+// stuck waiting on something): end the run as the signal's default would.
+static void signal_watchdog_expired(int)
+{
+    const int signal_number = signal_watched;
+    if (signal_number == 0)
+        return;
+    signal_restore_default(signal_number);
+    raise(signal_number);
+}
+
+static void signal_note(int signal_number)
 {
     signal_noted = 1;
     // A second Ctrl-C (or kill) should not wait for the program's shutdown.
     signal_restore_default(SIGINT);
     signal_restore_default(SIGTERM);
+    if (signal_watched == 0) {
+        signal_watched = signal_number;
+        struct sigaction action = {};
+        action.sa_handler = signal_watchdog_expired;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGALRM, &action, nullptr);
+        alarm(signal_grace_seconds);
+    }
 }
 
-void layer_install_signal_handlers()
+void layer_install_signal_handlers(unsigned grace_seconds)
 {
+    signal_grace_seconds = grace_seconds;
     struct sigaction action = {};
     action.sa_handler = signal_note;
     sigemptyset(&action.sa_mask);
@@ -39,5 +64,11 @@ bool layer_signal_pending()
 
 void layer_clear_signal()
 {
+    // The program's loop runs and has the request: the program decides what
+    // happens now (it shuts down in order, however long that takes).
     signal_noted = 0;
+    if (signal_watched != 0) {
+        alarm(0);
+        signal_watched = 0;
+    }
 }

@@ -2,9 +2,13 @@
 #pragma once
 
 // Installs handlers that note the first SIGINT or SIGTERM and restore the
-// default disposition, so that a second one ends the process at once.
-void layer_install_signal_handlers();
+// default disposition, so that a second one ends the process at once.  The
+// first also starts a watchdog: if its close request has not been taken
+// `grace_seconds` later, the signal's default action ends the process.
+void layer_install_signal_handlers(unsigned grace_seconds = 1);
 
 // True while a noted signal waits to become a close request.
 bool layer_signal_pending();
+// Forgets a noted signal (it has become a close request) and stops its
+// watchdog.
 void layer_clear_signal();

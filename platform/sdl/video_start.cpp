@@ -3,12 +3,10 @@
 // layer touches SDL before that.
 #include "layer.h"
 
-#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
-#include <unistd.h>
 
 static bool video_started = false;
 
@@ -39,25 +37,25 @@ static bool video_driver_headless(const char* driver)
     return driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
 }
 
-// Runs SDL's video start-up with stderr sent to /dev/null: the libraries it
-// loads talk there (libwayland about XDG_RUNTIME_DIR, Mesa's loader), and a
-// program that cannot start prints exactly one line of its own.
+// Runs SDL's video start-up with the libraries' chatter captured; on failure
+// their last words are the cause when SDL has none better.
 static int video_init_quietly()
 {
-    fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    const int null_device = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved >= 0 && null_device >= 0)
-        dup2(null_device, STDERR_FILENO);
+    layer_chatter_begin("cannot create the window");
     const int result = SDL_InitSubSystem(SDL_INIT_VIDEO);
-    fflush(stderr);
-    if (saved >= 0) {
-        dup2(saved, STDERR_FILENO);
-        close(saved);
-    }
-    if (null_device >= 0)
-        close(null_device);
+    const char* said = layer_chatter_end();
+    if (result != 0 && *said)
+        SDL_SetError("%s (%s)", SDL_GetError(), said);
     return result;
+}
+
+// Why X11 could not be used when SDL may have tried it: the X server's
+// refusal, when it refused; else NULL.
+static const char* video_x11_refusal()
+{
+    if (video_variable_set("SDL_VIDEODRIVER") && !video_driver_asked_for("x11"))
+        return nullptr;
+    return layer_x11_connection_failure();
 }
 
 bool layer_start_video()
@@ -79,15 +77,18 @@ bool layer_start_video()
     if (!layer_avoid_seatless_wayland())
         return false;
     if (video_init_quietly() != 0) {
-        layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
+        const char* refusal = video_x11_refusal();
+        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : SDL_GetError());
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (video_driver_headless(driver) && !video_driver_asked_for(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        layer_fail(ERROR_NOT_SUPPORTED, "no display");
+        const char* refusal = video_x11_refusal();
+        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : "no display");
         return false;
     }
+    layer_x11_watch_display();
     video_started = true;
     return true;
 }

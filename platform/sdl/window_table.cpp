@@ -69,13 +69,25 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (style & WS_THICKFRAME)
         flags |= SDL_WINDOW_RESIZABLE;
+    // NOTE: a window manager puts its frame's top-left where the window asks
+    // to be, as Windows puts the outer rectangle; a bare X server puts the
+    // client area there, so the client asks for its own place inside the
+    // classic frame.
+    const bool framed = layer_x11_window_manager_frames_windows();
     window_set_gl_attributes();
-    SDL_Window* sdl_window = SDL_CreateWindow(window_name ? window_name : "", client_x, client_y,
-                                              client_width, client_height, flags);
-    if (!sdl_window) {
-        layer_fail(ERROR_NOT_SUPPORTED, SDL_GetError());
+    layer_chatter_begin("cannot create the window");
+    layer_x11_catch_errors();
+    SDL_Window* sdl_window = SDL_CreateWindow(window_name ? window_name : "", framed ? x : client_x,
+                                              framed ? y : client_y, client_width, client_height, flags);
+    const char* x_error = layer_x11_caught_error(sdl_window);
+    const char* said = layer_chatter_end();
+    if (!sdl_window || x_error) {
+        layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
+        if (sdl_window)
+            SDL_DestroyWindow(sdl_window);
         return nullptr;
     }
+    layer_x11_offer_style(sdl_window, style);
 
     HWND window = new win32_window{};
     window->procedure = procedure;

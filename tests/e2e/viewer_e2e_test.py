@@ -5,7 +5,10 @@ repeated starts and ends, and a flood of input.
 Usage: viewer_e2e_test.py PROGRAM CLOSE_TOOL BURST_TOOL [unittest options]
 CLOSE_TOOL is send_close_request, BURST_TOOL send_input_burst (XTest).
 E2E_RUNS sets the number of repeated runs (default 5; the soak runs 50);
-E2E_PROFILED=OFF (a build without profiling) expects no gmon.out."""
+E2E_PROFILED=OFF (a build without profiling) expects no gmon.out;
+E2E_FAIL_ALLOCATION names the allocator that runs out of memory (built as
+fail_allocation).  The desktop and broken-environment cases behave alike for
+every program and run with one (terrain32; terrain320 for the height field)."""
 
 import os
 import signal
@@ -16,6 +19,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from x11_harness import XServer, Viewer, Workdir, poll, colour_regions, terrain_problem  # noqa: E402
+from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
 RUNS = int(os.environ.get("E2E_RUNS", "5"))
@@ -125,6 +129,143 @@ class viewer_on_x11(unittest.TestCase):
         self.assertIsNone(viewer.process.poll(), "a key other than Escape ended the run")
         self.x.press(window, "Escape")
         self.assert_ended_in_order(viewer, workdir, "Escape after the burst")
+
+
+def only_for(name):
+    if program_name() != name:
+        raise unittest.SkipTest(f"run with {name} only")
+
+
+def assert_one_failure_line(test, viewer, what):
+    """The viewer ended with status 1 and one line "NAME: WHAT: cause"."""
+    status, err = viewer.wait_exit(timeout=60)
+    test.assertEqual(status, 1, err)
+    test.assertRegex(err, rf"^{viewer.name}: {what}: [^\n]+\n$")
+    return err
+
+
+class viewer_under_a_window_manager(unittest.TestCase):
+    """openbox, a reparenting window manager, on the test's own X server."""
+
+    @classmethod
+    def setUpClass(cls):
+        only_for("terrain32")
+        cls.x = XServer()
+        try:
+            cls.wm = WindowManager(cls.x)
+        except Exception:
+            cls.x.stop()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wm.stop()
+        cls.x.stop()
+
+    def start(self):
+        viewer = Viewer(PROGRAM, self.x, cwd=self.enterContext(Workdir()))
+        self.addCleanup(viewer.stop)
+        window = viewer.wait_window(timeout=30)
+        # Framed and placed once the manager has set the frame's extents.
+        self.assertTrue(poll(lambda: self.wm.frame_extents(window)), "the window was never framed")
+        return viewer, window
+
+    def test_the_frame_sits_at_the_top_left_and_offers_only_move_and_close(self):
+        viewer, window = self.start()
+        left, right, top, bottom = self.wm.frame_extents(window)
+        self.assertEqual(self.x.window_geometry(window), (left, top, 634, 455),
+                         "the frame's outer top-left at the screen's top-left")
+        # Motif hints: functions move (4) and close (32); decorations border,
+        # title and menu (2 | 8 | 16), no minimise (32) or maximise (64) box.
+        self.assertEqual(self.wm.property(window, "_MOTIF_WM_HINTS"), "0x3, 0x24, 0x1a, 0x0, 0x0")
+        actions = self.wm.property(window, "_NET_WM_ALLOWED_ACTIONS")
+        for offered in ("_NET_WM_ACTION_MOVE", "_NET_WM_ACTION_CLOSE"):
+            self.assertIn(offered, actions)
+        for refused in ("_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"):
+            self.assertNotIn(refused, actions)
+
+    def test_the_frames_close_button_and_alt_f4_end_the_run_with_status_0(self):
+        for how in ("close button", "Alt+F4"):
+            with self.subTest(how):
+                viewer, window = self.start()
+                if how == "Alt+F4":
+                    self.x.press(window, "alt+F4")
+                else:
+                    left, right, top, _ = self.wm.frame_extents(window)
+                    # The close button is the last one on the title bar.
+                    self.x.run("xdotool", "mousemove", str(left + 634 + right - 10), str(top // 2),
+                               "click", "1").check_returncode()
+                status, err = viewer.wait_exit()
+                self.assertEqual((status, err), (0, ""), how)
+
+
+class viewer_in_a_broken_environment(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.x = XServer()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.x.stop()
+
+    def start(self, program, **options):
+        viewer = Viewer(program, cwd=self.enterContext(Workdir()), **options)
+        self.addCleanup(viewer.stop)
+        return viewer
+
+    def test_closed_stdout_and_stderr_change_nothing(self):
+        # Closed, not redirected: the display connection would take
+        # descriptor 2 and the libraries' messages would go into it.
+        only_for("terrain32")
+        viewer = self.start(["sh", "-c", 'exec "$0" >&- 2>&-', PROGRAM], xserver=self.x,
+                            env={"LIBGL_DEBUG": "verbose", "XDG_CACHE_HOME": "/proc/nonexistent"})
+        window = viewer.wait_window(timeout=30)
+        self.x.press(window, "Escape")
+        self.assertEqual(viewer.wait_exit()[0], 0)
+
+    def test_losing_the_x_server_prints_one_line_and_exits_1(self):
+        only_for("terrain32")
+        with XServer() as doomed:
+            viewer = self.start(PROGRAM, xserver=doomed)
+            viewer.wait_window(timeout=30)
+        assert_one_failure_line(self, viewer, "lost the display")
+
+    def test_a_display_that_refuses_the_connection_is_named_as_such(self):
+        only_for("terrain32")
+        workdir = self.enterContext(Workdir())
+        cookies = {}
+        for name in ("server", "other"):
+            cookies[name] = os.path.join(workdir, name + ".auth")
+            subprocess.run(["xauth", "-q", "-f", cookies[name], "add", ":0", ".", os.urandom(16).hex()],
+                           check=True, timeout=20)
+        with XServer(arguments=("-auth", cookies["server"])) as guarded:
+            for cookie in (cookies["other"], os.path.join(workdir, "missing.auth")):
+                with self.subTest(XAUTHORITY=os.path.basename(cookie)):
+                    viewer = self.start(PROGRAM, xserver=guarded, env={"XAUTHORITY": cookie})
+                    err = assert_one_failure_line(self, viewer, "cannot create the window")
+                    self.assertIn("the display refused the connection", err)
+
+    def test_an_x_error_while_making_the_gl_context_prints_one_line_and_exits_1(self):
+        # Xvfb refuses indirect GLX contexts.
+        only_for("terrain32")
+        viewer = self.start(PROGRAM, xserver=self.x, env={"LIBGL_ALWAYS_INDIRECT": "1"})
+        err = assert_one_failure_line(self, viewer, "cannot create the (window|GL context)")
+        self.assertIn("GLX", err)
+
+    def test_no_memory_for_the_height_field_prints_one_line_and_exits_1_before_any_window(self):
+        only_for("terrain320")
+        # NOTE: AddressSanitizer's allocator must come first; no other can be
+        # preloaded before it.
+        linked = subprocess.run(["ldd", PROGRAM], capture_output=True, text=True, timeout=60).stdout
+        if "libasan" in linked:
+            self.skipTest("the sanitizer's allocator cannot be replaced")
+        # terrain320's rows are 320 floats each: the 101st fails.
+        viewer = self.start(PROGRAM, xserver=self.x,
+                            env={"LD_PRELOAD": os.environ["E2E_FAIL_ALLOCATION"],
+                                 "FAIL_ALLOCATION_SIZE": "1280", "FAIL_ALLOCATION_AFTER": "100"})
+        status, err = viewer.wait_exit(timeout=60)
+        self.assertEqual((status, err), (1, "terrain320: cannot build the height field: out of memory\n"))
+        self.assertIsNone(self.x.search(), "a window was made")
 
 
 class viewer_without_display(unittest.TestCase):

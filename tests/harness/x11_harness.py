@@ -54,13 +54,14 @@ def _die_with_parent(signal_number):
 
 class XServer:
     """Xvfb on a display number it picks itself (-displayfd), started at
-    construction; usable as a context manager."""
+    construction, with `arguments` added to its command line (e.g. -auth
+    FILE); usable as a context manager."""
 
-    def __init__(self, width=1280, height=1024, start_timeout=20):
+    def __init__(self, width=1280, height=1024, start_timeout=20, arguments=()):
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp", "-noreset"],
+             "-nolisten", "tcp", "-noreset", *arguments],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent(signal.SIGTERM))
         os.close(write_end)

@@ -1,7 +1,8 @@
 // A GUI program for the start-up's tests.  "args ...": reports what WinMain
 // was given and returns 7.  "window": makes the programs' window (offscreen),
 // reports "ready" and runs their loop, reporting each WM_CLOSE as "closed"
-// and going on (so that only a signal can end it).
+// and going on (so that only a signal can end it).  "stuck": makes the window,
+// reports "ready" and never looks at its messages again.
 #include "viewer_window.h"
 
 #include <windows.h>
@@ -44,8 +45,25 @@ static int probe_window()
     }
 }
 
+static int probe_stuck()
+{
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = DefWindowProcA;
+    window_class.lpszClassName = "stuck";
+    RegisterClassA(&window_class);
+    if (!CreateWindowExA(0, "stuck", "stuck", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr, nullptr, nullptr,
+                         nullptr))
+        return 2;
+    printf("ready\n");
+    fflush(stdout);
+    for (;;)
+        Sleep(1000);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show_command)
 {
+    if (strcmp(command_line, "stuck") == 0)
+        return probe_stuck();
     if (strncmp(command_line, "window", 6) == 0)
         return probe_window();
     printf("[%s] show %d instance %s previous %s\n", command_line, show_command, instance ? "set" : "null",

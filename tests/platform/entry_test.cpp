@@ -88,4 +88,28 @@ TEST(entry, a_second_sigint_ends_the_program_at_once)
     EXPECT_EQ(WTERMSIG(status), SIGINT);
 }
 
+// A signal ends the run even when the program never gets to take its close
+// request off the queue: the signal's own default ends it a moment later.
+TEST(entry, a_signal_ends_a_program_stuck_outside_its_message_loop)
+{
+    probe_process probe = start_probe({"stuck"});
+    ASSERT_EQ(read_line(probe), "ready");
+    kill(probe.pid, SIGTERM);
+    int status = 0;
+    bool ended = false;
+    for (int waited_ms = 0; waited_ms < 30000 && !ended; waited_ms += 10) {
+        ended = waitpid(probe.pid, &status, WNOHANG) == probe.pid;
+        if (!ended)
+            usleep(10 * 1000);
+    }
+    if (!ended) {
+        kill(probe.pid, SIGKILL);
+        waitpid(probe.pid, &status, 0);
+    }
+    fclose(probe.output);
+    ASSERT_TRUE(ended) << "still running 30 s after SIGTERM";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+}
+
 }  // namespace

@@ -3,7 +3,20 @@
 #include "test_window.h"
 
 #include <GL/gl.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+// GL state queries are counted on their way to the real library, so a test
+// can see a swap make none.
+static int state_queries = 0;
+
+void glGetBooleanv(GLenum name, GLboolean* values)
+{
+    ++state_queries;
+    using query = void (*)(GLenum, GLboolean*);
+    static const query real = reinterpret_cast<query>(dlsym(RTLD_NEXT, "glGetBooleanv"));
+    real(name, values);
+}
 
 namespace {
 
@@ -108,6 +121,21 @@ TEST_F(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
 {
     set_format();
     EXPECT_FALSE(SwapBuffers(dc));
+}
+
+// On Windows a swap makes no GL call: whether to flush is decided once, when
+// the context is made, not asked of GL every frame.
+TEST_F(gl, swap_buffers_asks_gl_nothing)
+{
+    set_format();
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    state_queries = 0;
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_TRUE(SwapBuffers(dc));
+    EXPECT_EQ(state_queries, 0);
+    wglDeleteContext(context);
 }
 
 TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)

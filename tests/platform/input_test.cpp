@@ -138,8 +138,17 @@ TEST_F(input, translate_message_ignores_other_messages)
     EXPECT_EQ(next().message, static_cast<UINT>(WM_NULL));
 }
 
-TEST_F(input, mouse_buttons_and_motion_become_mouse_messages_in_order)
+// Moves that follow one another merge into one WM_MOUSEMOVE at the latest
+// position, as Windows coalesces them; other input keeps its place between.
+TEST_F(input, mouse_buttons_and_motion_become_mouse_messages_in_order_with_moves_merged)
 {
+    const auto push_motion = [](int x, int y) {
+        SDL_Event motion = {};
+        motion.type = SDL_MOUSEMOTION;
+        motion.motion.x = x;
+        motion.motion.y = y;
+        SDL_PushEvent(&motion);
+    };
     SDL_Event event = {};
     event.type = SDL_MOUSEBUTTONDOWN;
     event.button.button = SDL_BUTTON_LEFT;
@@ -147,22 +156,24 @@ TEST_F(input, mouse_buttons_and_motion_become_mouse_messages_in_order)
     event.button.x = 10;
     event.button.y = 20;
     SDL_PushEvent(&event);
-    for (int x = 0; x < 200; ++x) {
-        SDL_Event motion = {};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.x = x;
-        motion.motion.y = 5;
-        SDL_PushEvent(&motion);
-    }
+    for (int x = 0; x < 40; ++x)
+        push_motion(x, 5);
+    push_key(SDL_SCANCODE_A, true);
+    push_motion(7, 8);
+    push_motion(9, 10);
+
     const MSG button = next();
     EXPECT_EQ(button.message, static_cast<UINT>(WM_LBUTTONDOWN));
     EXPECT_EQ(button.lParam, (20 << 16) | 10);
     EXPECT_TRUE(button.wParam & MK_LBUTTON);
-    for (int x = 0; x < 200; ++x) {
-        const MSG motion = next();
-        ASSERT_EQ(motion.message, static_cast<UINT>(WM_MOUSEMOVE));
-        ASSERT_EQ(motion.lParam, (5 << 16) | x);
-    }
+    const MSG first_moves = next();
+    EXPECT_EQ(first_moves.message, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(first_moves.lParam, (5 << 16) | 39);
+    EXPECT_EQ(next().message, static_cast<UINT>(WM_KEYDOWN));
+    const MSG last_moves = next();
+    EXPECT_EQ(last_moves.message, static_cast<UINT>(WM_MOUSEMOVE));
+    EXPECT_EQ(last_moves.lParam, (10 << 16) | 9);
+    EXPECT_EQ(next().message, static_cast<UINT>(WM_NULL));
 }
 
 TEST_F(input, a_flood_of_events_without_messages_never_holds_peek_message)

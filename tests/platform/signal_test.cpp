@@ -1,12 +1,16 @@
-// SIGINT/SIGTERM as close requests, and Sleep through interruptions.
+// SIGINT/SIGTERM as close requests, Sleep through interruptions, and a
+// library crashing while the layer starts it.
 #include "test_window.h"
 
+#include "layer.h"
 #include "signals.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,7 +19,7 @@ protected:
     void SetUp() override
     {
         use_offscreen_video();
-        layer_install_signal_handlers();
+        layer_install_signal_handlers(600);  // the watchdog must not end the test
     }
     void TearDown() override
     {
@@ -93,6 +97,35 @@ TEST(sleep, sleeps_the_whole_time_through_interruptions)
     setitimer(ITIMER_REAL, &off, nullptr);
     EXPECT_GT(alarms, 0);
     EXPECT_GE(slept, std::chrono::milliseconds(50));
+}
+
+// What a library says while it starts stays off the terminal; if it then
+// crashes, its words reach the user in the one failure line, status 1.
+TEST(library_start_up, a_crash_inside_becomes_the_one_failure_line)
+{
+    int output[2];
+    ASSERT_EQ(pipe(output), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(output[1], STDERR_FILENO);
+        layer_chatter_begin("cannot create the window");
+        fprintf(stderr, "library: first words\nlibrary: out of memory\n");
+        raise(SIGSEGV);
+        _exit(0);
+    }
+    close(output[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t length; (length = read(output[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<size_t>(length));
+    close(output[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(said, std::string(program_invocation_short_name) +
+                        ": cannot create the window: a library crashed (segmentation fault)"
+                        " (library: out of memory)\n");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -15,10 +16,14 @@ namespace {
 bool tracking = false;
 std::vector<void*> allocated;
 std::vector<void*> freed;
+// While tracking, the allocation with this index (from 0) fails; -1: none.
+int failing_allocation = -1;
 }  // namespace
 
 void* operator new[](std::size_t size)
 {
+    if (tracking && static_cast<int>(allocated.size()) == failing_allocation)
+        throw std::bad_alloc();
     void* block = std::malloc(size ? size : 1);
     if (!block)
         throw std::bad_alloc();
@@ -128,6 +133,25 @@ TEST(height_field, row_table_takes_n_plus_one_blocks_and_frees_rows_in_order_the
         for (int x = 0; x < n; ++x)
             EXPECT_EQ(freed[x], taken[x + 1]) << "row " << x;
         EXPECT_EQ(freed[n], taken[0]) << "the table is freed last";
+    }
+}
+
+TEST(height_field, a_failed_allocation_gives_back_every_block_already_taken)
+{
+    // The table, the first row, a middle row and the last row.
+    for (int failing : {0, 1, 160, 320}) {
+        allocated.clear();
+        freed.clear();
+        failing_allocation = failing;
+        tracking = true;
+        EXPECT_THROW(build_height_field(terrain320_params, nullptr, crt_rand), std::bad_alloc);
+        tracking = false;
+        failing_allocation = -1;
+        ASSERT_EQ(allocated.size(), static_cast<size_t>(failing)) << "allocation " << failing;
+        std::vector<void*> taken = allocated, given_back = freed;
+        std::sort(taken.begin(), taken.end());
+        std::sort(given_back.begin(), given_back.end());
+        EXPECT_EQ(given_back, taken) << "allocation " << failing;
     }
 }
 

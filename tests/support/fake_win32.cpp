@@ -63,8 +63,20 @@ int crt_rand()
 
 void crt_srand(unsigned seed) { rand_state = seed; }
 
-// The host's failure reports name this as the cause.
-const char* last_failure_text() { return "fake failure"; }
+// A played-back failure leaves this error; the calls that succeed leave 0,
+// as Windows calls may.  The host's failure report names "fake failure" as
+// the cause only if the failed call's error is still the last one.
+static const DWORD fake_failure_error = 0x2A;
+static DWORD fake_failure(bool fails)
+{
+    state.last_error = fails ? fake_failure_error : ERROR_SUCCESS;
+    return fails;
+}
+
+const char* last_failure_text()
+{
+    return state.last_error == fake_failure_error ? "fake failure" : "a later call's error";
+}
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class)
 {
@@ -99,7 +111,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     record_call("CreateWindowExA", {});
     state.created_windows.push_back(fake_window_creation{ex_style, class_name, window_name, style, x, y, width,
                                                          height, parent, menu, instance, param});
-    if (state.fail_create_window)
+    if (fake_failure(state.fail_create_window))
         return NULL;
     CREATESTRUCTA creation = {};
     creation.lpszClass = class_name;
@@ -196,6 +208,7 @@ HDC WINAPI GetDC(HWND window)
 int WINAPI ReleaseDC(HWND window, HDC device_context)
 {
     record_call("ReleaseDC", {as_number(window), as_number(device_context)});
+    fake_failure(false);
     return 1;
 }
 
@@ -203,7 +216,7 @@ int WINAPI ChoosePixelFormat(HDC device_context, const PIXELFORMATDESCRIPTOR* re
 {
     record_call("ChoosePixelFormat", {as_number(device_context)});
     state.chosen_request = *request;
-    return state.fail_choose_format ? 0 : 7;
+    return fake_failure(state.fail_choose_format) ? 0 : 7;
 }
 
 BOOL WINAPI SetPixelFormat(HDC device_context, int format, const PIXELFORMATDESCRIPTOR* request)
@@ -211,7 +224,7 @@ BOOL WINAPI SetPixelFormat(HDC device_context, int format, const PIXELFORMATDESC
     record_call("SetPixelFormat", {as_number(device_context), double(format)});
     state.set_request = *request;
     state.set_format = format;
-    return state.fail_set_format ? FALSE : TRUE;
+    return fake_failure(state.fail_set_format) ? FALSE : TRUE;
 }
 
 BOOL WINAPI SwapBuffers(HDC device_context)
@@ -224,18 +237,19 @@ BOOL WINAPI SwapBuffers(HDC device_context)
 HGLRC WINAPI wglCreateContext(HDC device_context)
 {
     record_call("wglCreateContext", {as_number(device_context)});
-    return state.fail_create_context ? NULL : fake_rendering_context();
+    return fake_failure(state.fail_create_context) ? NULL : fake_rendering_context();
 }
 
 BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
 {
     record_call("wglMakeCurrent", {as_number(device_context), as_number(context)});
-    return state.fail_make_current && context != NULL ? FALSE : TRUE;
+    return fake_failure(state.fail_make_current && context != NULL) ? FALSE : TRUE;
 }
 
 BOOL WINAPI wglDeleteContext(HGLRC context)
 {
     record_call("wglDeleteContext", {as_number(context)});
+    fake_failure(false);
     return TRUE;
 }
 
@@ -244,5 +258,5 @@ void WINAPI Sleep(DWORD milliseconds)
     record_call("Sleep", {double(milliseconds)});
 }
 
-DWORD WINAPI GetLastError(void) { return 0; }
-void WINAPI SetLastError(DWORD) {}
+DWORD WINAPI GetLastError(void) { return state.last_error; }
+void WINAPI SetLastError(DWORD error) { state.last_error = error; }

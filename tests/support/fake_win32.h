@@ -50,6 +50,7 @@ struct fake_win32_state {
     bool fail_set_format = false;
     bool fail_create_context = false;
     bool fail_make_current = false;
+    DWORD last_error = 0;  // GetLastError
 
     // The queue.
     std::deque<MSG> posted;

@@ -1,0 +1,235 @@
+// The X display under SDL's X11 driver: X errors while windows and contexts
+// are made, losing the connection, and why a display could not be used.
+// NOTE: Xlib's own handlers print several lines and end the process from
+// inside the library; a viewer reports one line of its own instead.
+#include "layer.h"
+
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static bool x11_watching = false;  // SDL's video runs on X11
+static XErrorHandler x11_previous_error_handler = nullptr;
+static bool x11_catching = false;
+
+static Display* x11_error_display = nullptr;
+static XErrorEvent x11_error_event;
+
+// Records the first error while catching; outside creation, errors are
+// handled as before.  No request may be made from here.
+static int x11_error(Display* display, XErrorEvent* error)
+{
+    if (!x11_catching)
+        return x11_previous_error_handler ? x11_previous_error_handler(display, error) : 0;
+    if (!x11_error_display) {
+        x11_error_display = display;
+        x11_error_event = *error;
+    }
+    return 0;
+}
+
+// The name of the extension with this major opcode; false if none has it.
+static bool x11_extension_name(Display* display, int major_opcode, char* name, size_t size)
+{
+    int count = 0;
+    char** names = XListExtensions(display, &count);
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) {
+        int major = 0, event = 0, error = 0;
+        if (XQueryExtension(display, names[i], &major, &event, &error) && major == major_opcode) {
+            snprintf(name, size, "%s", names[i]);
+            found = true;
+        }
+    }
+    if (names)
+        XFreeExtensionList(names);
+    return found;
+}
+
+// "the X server refused GLX request 3: BadValue (...)"
+static const char* x11_error_words()
+{
+    static char words[300];
+    const XErrorEvent& error = x11_error_event;
+    char code[128] = "";
+    XGetErrorText(x11_error_display, error.error_code, code, sizeof code);
+    char request[128] = "";
+    char extension[64];
+    if (error.request_code < 128) {
+        char number[16];
+        snprintf(number, sizeof number, "%d", error.request_code);
+        XGetErrorDatabaseText(x11_error_display, "XRequest", number, number, request, sizeof request);
+    } else if (x11_extension_name(x11_error_display, error.request_code, extension, sizeof extension)) {
+        snprintf(request, sizeof request, "%s request %d", extension, error.minor_code);
+    } else {
+        snprintf(request, sizeof request, "request %d.%d", error.request_code, error.minor_code);
+    }
+    snprintf(words, sizeof words, "the X server refused %s: %s", request, code);
+    return words;
+}
+
+// NOTE: Xlib ends the process once this returns; it must not return.
+static int x11_connection_lost(Display* display)
+{
+    layer_chatter_end();  // if the connection broke while a library started
+    fprintf(stderr, "%s: lost the display: the connection to the X server %s broke\n",
+            program_invocation_short_name, DisplayString(display));
+    exit(1);
+}
+
+void layer_x11_watch_display()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || strcmp(driver, "x11") != 0)
+        return;
+    XErrorHandler previous = XSetErrorHandler(x11_error);
+    if (previous != x11_error)
+        x11_previous_error_handler = previous;
+    XSetIOErrorHandler(x11_connection_lost);
+    x11_watching = true;
+}
+
+void layer_x11_catch_errors()
+{
+    x11_catching = true;
+    x11_error_display = nullptr;
+}
+
+const char* layer_x11_caught_error(SDL_Window* window)
+{
+    // Errors come back asynchronously: a round trip brings in any the
+    // requests made so far have caused.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (x11_watching && window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        XSync(info.info.x11.display, False);
+    x11_catching = false;
+    return x11_error_display ? x11_error_words() : nullptr;
+}
+
+const char* layer_x11_connection_failure()
+{
+    static char cause[300];
+    const char* name = getenv("DISPLAY");
+    if (!name || !*name)
+        return nullptr;
+    layer_chatter_begin("cannot create the window");
+    errno = 0;
+    Display* display = XOpenDisplay(nullptr);
+    const int error = errno;
+    const char* said = layer_chatter_end();
+    if (display) {
+        XCloseDisplay(display);
+        return nullptr;
+    }
+    // Xlib prints the server's reason when the server answers with a refusal
+    // (a missing or wrong authorisation cookie) and nothing when no server is
+    // there.
+    if (*said) {
+        snprintf(cause, sizeof cause, "the display refused the connection (%s)", said);
+        return cause;
+    }
+    if (error == ENOMEM)
+        return "out of memory";
+    return nullptr;
+}
+
+// True when a window manager that follows the desktop conventions runs: the
+// root names a check window that names itself.
+static bool x11_window_manager_running(Display* display)
+{
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Window named[2] = {0, 0};
+    Window holder = DefaultRootWindow(display);
+    for (int i = 0; i < 2; ++i) {
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, left = 0;
+        unsigned char* data = nullptr;
+        // NOTE: the check window may be gone (its manager ended): ignore the
+        // error that asking it would raise.
+        XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        const int status = XGetWindowProperty(display, holder, check, 0, 1, False, XA_WINDOW, &type, &format,
+                                              &items, &left, &data);
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        if (status == Success && data && type == XA_WINDOW && format == 32 && items == 1)
+            named[i] = *reinterpret_cast<Window*>(data);
+        if (data)
+            XFree(data);
+        if (!named[i])
+            return false;
+        holder = named[i];
+    }
+    return named[0] == named[1];
+}
+
+bool layer_x11_window_manager_frames_windows()
+{
+    if (!x11_watching)
+        return false;
+    // The display connection is SDL's; a hidden 1x1 window would be needed
+    // to get it from SDL, so a short connection of our own asks instead.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    const bool running = x11_window_manager_running(display);
+    XCloseDisplay(display);
+    return running;
+}
+
+// Motif's window manager hints: which functions and decorations to offer.
+struct x11_motif_hints {
+    unsigned long flags, functions, decorations;
+    long input_mode;
+    unsigned long status;
+};
+static const unsigned long x11_motif_functions = 1, x11_motif_decorations = 2;
+static const unsigned long x11_function_resize = 2, x11_function_move = 4, x11_function_minimize = 8,
+                           x11_function_maximize = 16, x11_function_close = 32;
+static const unsigned long x11_decor_border = 2, x11_decor_resize = 4, x11_decor_title = 8, x11_decor_menu = 16,
+                           x11_decor_minimize = 32, x11_decor_maximize = 64;
+
+void layer_x11_offer_style(SDL_Window* window, DWORD style)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!x11_watching || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    x11_motif_hints hints = {x11_motif_functions | x11_motif_decorations, 0, 0, 0, 0};
+    if (style & WS_BORDER)
+        hints.decorations |= x11_decor_border;
+    if ((style & WS_CAPTION) == WS_CAPTION) {
+        hints.functions |= x11_function_move;
+        hints.decorations |= x11_decor_title;
+    }
+    if (style & WS_SYSMENU) {
+        hints.functions |= x11_function_close;
+        hints.decorations |= x11_decor_menu;
+    }
+    if (style & WS_THICKFRAME) {
+        hints.functions |= x11_function_resize;
+        hints.decorations |= x11_decor_resize;
+    }
+    if (style & WS_MINIMIZEBOX) {
+        hints.functions |= x11_function_minimize;
+        hints.decorations |= x11_decor_minimize;
+    }
+    if (style & WS_MAXIMIZEBOX) {
+        hints.functions |= x11_function_maximize;
+        hints.decorations |= x11_decor_maximize;
+    }
+    Display* display = info.info.x11.display;
+    const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, info.info.x11.window, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&hints), 5);
+    // NOTE: openbox takes only moving, resizing and whether to decorate at
+    // all from these hints, and keeps its minimise and maximise buttons;
+    // other window managers drop what is not offered.
+    XFlush(display);
+}
