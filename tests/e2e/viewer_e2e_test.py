@@ -18,7 +18,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from x11_harness import XServer, Viewer, Workdir, poll, colour_regions, terrain_problem  # noqa: E402
+from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_regions, terrain_problem  # noqa: E402
 from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
@@ -50,15 +50,7 @@ def session_members(session):
     return found
 
 
-class viewer_on_x11(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = XServer()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class viewer_on_x11(XServerTestCase):
     def start(self, **options):
         """A viewer in a fresh working directory, its window visible."""
         workdir = self.enterContext(Workdir())
@@ -199,15 +191,7 @@ class viewer_under_a_window_manager(unittest.TestCase):
                 self.assertEqual((status, err), (0, ""), how)
 
 
-class viewer_in_a_broken_environment(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = XServer()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class viewer_in_a_broken_environment(XServerTestCase):
     def start(self, program, **options):
         viewer = Viewer(program, cwd=self.enterContext(Workdir()), **options)
         self.addCleanup(viewer.stop)

@@ -12,7 +12,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from x11_harness import XServer, Viewer, Workdir, poll, colour_regions  # noqa: E402
+from x11_harness import XServerTestCase, Viewer, Workdir, poll, colour_regions  # noqa: E402
 from weston import Weston  # noqa: E402
 
 PROGRAM = None
@@ -42,15 +42,7 @@ class viewer_on_seatless_compositor(unittest.TestCase):
                                  (1, f"{program_name()}: cannot create the window: the display has no input seat\n"))
 
 
-class viewer_on_compositor_over_x11(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = XServer()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class viewer_on_compositor_over_x11(XServerTestCase):
     def start(self):
         """A compositor of the test's own and the viewer on it, once its
         terrain shows in the compositor's output; (viewer, compositor, the

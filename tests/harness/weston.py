@@ -15,7 +15,7 @@ import socket
 import subprocess
 import tempfile
 
-from x11_harness import _die_with_parent, poll
+from x11_harness import _die_with_parent, end_process, poll
 
 # The class of the X window the X11 backend shows its output in.  NOTE: it
 # has no WM_NAME (only _NET_WM_NAME), which `xdotool search --name` reads.
@@ -109,11 +109,6 @@ class Weston:
 
     def stop(self):
         """Ends the compositor and removes its runtime directory (always safe)."""
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.kill()
+        end_process(self.process)
         self._log.close()
         shutil.rmtree(self.runtime_dir, ignore_errors=True)

@@ -4,7 +4,7 @@ manages windows, stopped.  Usable as a context manager."""
 
 import subprocess
 
-from x11_harness import poll
+from x11_harness import end_process, poll
 
 
 class WindowManager:
@@ -43,10 +43,4 @@ class WindowManager:
 
     def stop(self):
         """Ends the window manager (always safe to call)."""
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)

@@ -25,6 +25,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import unittest
 
 WINDOW_TITLE = "KOLVAR Map Editor"
 PIPE = subprocess.PIPE
@@ -41,6 +42,18 @@ def poll(condition, timeout=20, interval=0.05):
         if time.monotonic() >= deadline:
             return None
         time.sleep(interval)
+
+
+def end_process(process, timeout=10):
+    """Asks a helper process (a server, a window manager) to end, kills it
+    when it does not within `timeout` seconds, and reaps it.  Always safe."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def _die_with_parent(signal_number):
@@ -158,13 +171,19 @@ class XServer:
 
     def stop(self):
         """Ends the server (always safe to call)."""
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
+
+
+class XServerTestCase(unittest.TestCase):
+    """A test class whose cases share one private X server, `cls.x`."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.x = XServer()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.x.stop()
 
 
 def read_picture(path):
