@@ -94,6 +94,11 @@ for arch in "${arches[@]}"; do
   [[ $arch == i686 ]] && winearch=win32
   WINEARCH=$winearch wine_run "$arch" 600 wineboot -i >/dev/null 2>&1 || fail "$arch: wineboot -i"
   WINEPREFIX="${prefix[$arch]}" timeout 120 /usr/lib/wine/wineserver -w || true
+  # NOTE: a wineserver ends a few seconds after its last client, and a client
+  # that connects while it is ending fails ("recvmsg: Connection reset by
+  # peer") with no output.  One persistent server per prefix, ended by the
+  # clean-up, keeps the many short runs below off that race.
+  WINEPREFIX="${prefix[$arch]}" /usr/lib/wine/wineserver -p || fail "$arch: wineserver -p"
 done
 
 phase "i686 arithmetic"
