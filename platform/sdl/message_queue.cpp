@@ -9,7 +9,7 @@
 
 struct queued_input {
     MSG message;
-    Uint16 key_modifiers;  // SDL's modifier state when the event happened
+    int key_modifiers;  // layer_modifier bits held when the event happened
 };
 
 static std::deque<MSG> queue_posted;
@@ -17,7 +17,7 @@ static std::deque<queued_input> queue_input;
 // WM_QUIT is a request, not a queued message: several merge into one.
 static bool queue_quit_requested = false;
 static int queue_quit_code = 0;
-static Uint16 queue_key_modifiers = 0;
+static int queue_key_modifiers = 0;
 
 // NOTE: at most this many SDL events are examined per PeekMessageA, so that
 // a flood of events that make no message cannot keep it from returning.
@@ -182,7 +182,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message)
     return SendMessageA(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
-void layer_queue_input(const MSG& message, Uint16 key_modifiers)
+void layer_queue_input(const MSG& message, int key_modifiers)
 {
     // As on Windows, a mouse move replaces the one queued last for the same
     // window: a moving mouse never has more than one move waiting.
@@ -202,7 +202,7 @@ void layer_forget_window_messages(HWND window)
         input = input->message.hwnd == window ? queue_input.erase(input) : input + 1;
 }
 
-Uint16 layer_key_modifiers()
+int layer_key_modifiers()
 {
     return queue_key_modifiers;
 }

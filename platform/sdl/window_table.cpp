@@ -188,6 +188,12 @@ HWND layer_window_of_dc(HDC device_context)
     return nullptr;
 }
 
+void layer_validate_window(HWND window)
+{
+    if (layer_is_window(window))
+        window->needs_paint = false;
+}
+
 HWND layer_window_needing_paint(HWND filter)
 {
     for (HWND live : window_order) {

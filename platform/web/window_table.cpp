@@ -148,6 +148,12 @@ HWND layer_window_of_dc(HDC device_context)
     return window_live && &window_live->device_context == device_context ? window_live : nullptr;
 }
 
+void layer_validate_window(HWND window)
+{
+    if (layer_is_window(window))
+        window->needs_paint = false;
+}
+
 HWND layer_window_needing_paint(HWND filter)
 {
     if (window_live && window_live->needs_paint && (!filter || filter == window_live))

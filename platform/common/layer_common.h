@@ -1,0 +1,39 @@
+// The layer's parts that are the same whatever carries the windows: the last
+// error, window classes, DefWindowProcA, TranslateMessage's characters.  Each
+// backend's layer.h includes this and adds its own records and calls; the
+// calls declared here under "from the backend" are the ones each backend
+// provides for the shared files.
+#pragma once
+
+#include <windows.h>
+
+// Modifier keys held with a key message.  Each backend turns its own
+// keyboard state into these when it queues the message.
+enum layer_modifier {
+    layer_shift = 1,
+    layer_ctrl = 2,
+    layer_alt = 4,
+    layer_caps = 8,  // Caps Lock is on
+};
+
+// --- failure.cpp: Win32's last error and our words for it.
+// Records a failure for GetLastError and last_failure_text().
+void layer_fail(DWORD error, const char* text);
+
+// --- window_classes.cpp
+// The registered window procedure of a class name (or atom); NULL if unknown.
+WNDPROC layer_class_procedure(LPCSTR class_name);
+
+// --- key_characters.cpp
+// The US-layout character a virtual key gives with these modifiers
+// (layer_modifier bits); 0 if none.
+int layer_key_character(int virtual_key, int modifiers);
+
+// --- from the backend
+bool layer_is_window(HWND window);
+// Validation, as BeginPaint/EndPaint would do: no more WM_PAINT for the
+// window until it is exposed again.  Nothing for a window that is not live.
+void layer_validate_window(HWND window);
+// Modifiers (layer_modifier bits) held when the last key message was taken
+// off the queue.
+int layer_key_modifiers();
