@@ -1,11 +1,14 @@
 // The layer's parts that are the same whatever carries the windows: the last
-// error, window classes, DefWindowProcA, TranslateMessage's characters.  Each
+// error, window classes, DefWindowProcA, the message queue's order and
+// TranslateMessage's characters.  Each
 // backend's layer.h includes this and adds its own records and calls; the
 // calls declared here under "from the backend" are the ones each backend
 // provides for the shared files.
 #pragma once
 
 #include <windows.h>
+
+#include <deque>
 
 // Modifier keys held with a key message.  Each backend turns its own
 // keyboard state into these when it queues the message.
@@ -24,6 +27,23 @@ void layer_fail(DWORD error, const char* text);
 // The registered window procedure of a class name (or atom); NULL if unknown.
 WNDPROC layer_class_procedure(LPCSTR class_name);
 
+// --- message_queue.cpp
+// A message in the input stage, with the modifiers (layer_modifier bits)
+// held when it happened.
+struct layer_queued_input {
+    MSG message;
+    int modifiers;
+};
+// The input stage, oldest first.  The queue takes messages off it; what
+// enters it is the backend's (its layer_queue_input).
+std::deque<layer_queued_input>& layer_input_stage();
+// True while a posted message, a quit request or input waits.
+bool layer_message_waiting();
+// Drops every queued message addressed to a window being destroyed.
+void layer_forget_window_messages(HWND window);
+// Modifiers held when the last key message was taken off the queue.
+int layer_key_modifiers();
+
 // --- key_characters.cpp
 // The US-layout character a virtual key gives with these modifiers
 // (layer_modifier bits); 0 if none.
@@ -31,9 +51,15 @@ int layer_key_character(int virtual_key, int modifiers);
 
 // --- from the backend
 bool layer_is_window(HWND window);
+// The first window waiting for WM_PAINT that `filter` (NULL: any) accepts.
+HWND layer_window_needing_paint(HWND filter);
 // Validation, as BeginPaint/EndPaint would do: no more WM_PAINT for the
 // window until it is exposed again.  Nothing for a window that is not live.
 void layer_validate_window(HWND window);
-// Modifiers (layer_modifier bits) held when the last key message was taken
-// off the queue.
-int layer_key_modifiers();
+// Milliseconds on a monotonic clock, for MSG.time.
+DWORD layer_now();
+// Called as PeekMessageA starts, before it looks at any stage.
+void layer_peek_starts();
+// Called when PeekMessageA reaches the input stage and finds it empty: the
+// backend may read its pending events into it.
+void layer_pump_input();

@@ -76,17 +76,11 @@ HWND layer_window_from_sdl_id(Uint32 sdl_id);
 HWND layer_first_window();
 // The window that owns a device context; NULL if it is not a live one.
 HWND layer_window_of_dc(HDC device_context);
-// The first window waiting for WM_PAINT that `filter` (NULL: any) accepts.
-HWND layer_window_needing_paint(HWND filter);
 
-// --- message_queue.cpp
+// --- message_queue.cpp: the SDL side of the queue.
 // Appends a message to the input stage, with the modifiers (layer_modifier
 // bits) it came with.
 void layer_queue_input(const MSG& message, int modifiers);
-// Drops every queued message addressed to a window being destroyed.
-void layer_forget_window_messages(HWND window);
-// Milliseconds on a monotonic clock, for MSG.time.
-DWORD layer_now();
 
 // --- input_events.cpp
 // Turns one SDL event into input (queued) or window state; false if it made

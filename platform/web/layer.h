@@ -25,17 +25,11 @@ struct win32_window {
 // The live window, which gets every key and close request; NULL when none.
 HWND layer_first_window();
 HWND layer_window_of_dc(HDC device_context);
-HWND layer_window_needing_paint(HWND filter);
 
-// --- message_queue.cpp
+// --- message_queue.cpp: the page's side of the queue.
 // Appends a message to the input stage, with the modifiers it came with.
 // Returns false when the message was dropped (see the queue's bound).
 bool layer_queue_input(const MSG& message, int modifiers);
-// True while a posted message, a quit request or input waits.
-bool layer_message_waiting();
-void layer_forget_window_messages(HWND window);
-// Milliseconds on a monotonic clock, for MSG.time.
-DWORD layer_now();
 
 // --- input_events.cpp: the page's keyboard and mouse, and the close button.
 void layer_listen_for_input();
