@@ -10,6 +10,14 @@
 
 #include <deque>
 
+// A window's private device context (CS_OWNDC): one per window, for its
+// life, in the backend's window record.  The window's pixel format is kept
+// here, as it is set and read through the device context.
+struct win32_device_context {
+    HWND window;
+    int pixel_format;  // 0 until SetPixelFormat, then the one index it took
+};
+
 // Modifier keys held with a key message.  Each backend turns its own
 // keyboard state into these when it queues the message.
 enum layer_modifier {
@@ -22,6 +30,11 @@ enum layer_modifier {
 // --- failure.cpp: Win32's last error and our words for it.
 // Records a failure for GetLastError and last_failure_text().
 void layer_fail(DWORD error, const char* text);
+
+// --- pixel_format.cpp
+// The window behind a device context, once it has its pixel format; NULL,
+// with the failure recorded, otherwise.
+HWND layer_drawable_window(HDC device_context);
 
 // --- window_classes.cpp
 // The registered window procedure of a class name (or atom); NULL if unknown.
@@ -51,6 +64,10 @@ int layer_key_character(int virtual_key, int modifiers);
 
 // --- from the backend
 bool layer_is_window(HWND window);
+// The window's own device context.  `window` is a live window.
+HDC layer_dc_of_window(HWND window);
+// The window that owns a device context; NULL if it is not a live one.
+HWND layer_window_of_dc(HDC device_context);
 // The first window waiting for WM_PAINT that `filter` (NULL: any) accepts.
 HWND layer_window_needing_paint(HWND filter);
 // Validation, as BeginPaint/EndPaint would do: no more WM_PAINT for the

@@ -6,18 +6,12 @@
 
 #include <SDL.h>
 
-// A window's private device context (CS_OWNDC): one per window, for its life.
-struct win32_device_context {
-    HWND window;
-};
-
 struct win32_window {
     WNDPROC procedure;
     DWORD style;
     SDL_Window* sdl_window;
     Uint32 sdl_id;
     win32_device_context device_context;
-    int pixel_format;  // 0 until SetPixelFormat, then the one index it took
     bool single_buffered;  // its GL contexts draw without a back buffer
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
@@ -74,8 +68,6 @@ HWND layer_window_from_sdl_id(Uint32 sdl_id);
 // The oldest live top-level window, which gets close requests and unaddressed
 // input; NULL when there is none.
 HWND layer_first_window();
-// The window that owns a device context; NULL if it is not a live one.
-HWND layer_window_of_dc(HDC device_context);
 
 // --- message_queue.cpp: the SDL side of the queue.
 // Appends a message to the input stage, with the modifiers (layer_modifier

@@ -188,6 +188,11 @@ HWND layer_window_of_dc(HDC device_context)
     return nullptr;
 }
 
+HDC layer_dc_of_window(HWND window)
+{
+    return &window->device_context;
+}
+
 void layer_validate_window(HWND window)
 {
     if (layer_is_window(window))

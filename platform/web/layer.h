@@ -6,17 +6,11 @@
 
 #include "../common/layer_common.h"
 
-// A window's private device context (CS_OWNDC): one per window, for its life.
-struct win32_device_context {
-    HWND window;
-};
-
 struct win32_window {
     WNDPROC procedure;
     DWORD style;
     int client_width, client_height;  // the canvas's size, in CSS and GL pixels
     win32_device_context device_context;
-    int pixel_format;  // 0 until SetPixelFormat, then the one index it took
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
@@ -24,7 +18,6 @@ struct win32_window {
 // --- window_table.cpp: the page holds one window at a time.
 // The live window, which gets every key and close request; NULL when none.
 HWND layer_first_window();
-HWND layer_window_of_dc(HDC device_context);
 
 // --- message_queue.cpp: the page's side of the queue.
 // Appends a message to the input stage, with the modifiers it came with.

@@ -130,6 +130,11 @@ HWND layer_window_of_dc(HDC device_context)
     return window_live && &window_live->device_context == device_context ? window_live : nullptr;
 }
 
+HDC layer_dc_of_window(HWND window)
+{
+    return &window->device_context;
+}
+
 void layer_validate_window(HWND window)
 {
     if (layer_is_window(window))
