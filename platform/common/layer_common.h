@@ -1,9 +1,9 @@
 // The layer's parts that are the same whatever carries the windows: the last
-// error, window classes, DefWindowProcA, the message queue's order and
-// TranslateMessage's characters.  Each
+// error, window classes, DefWindowProcA, device contexts and pixel formats,
+// the message queue's order and TranslateMessage's characters.  Each
 // backend's layer.h includes this and adds its own records and calls; the
-// calls declared here under "from the backend" are the ones each backend
-// provides for the shared files.
+// calls under "from the backend" below are the ones every backend provides
+// for these shared files.
 #pragma once
 
 #include <windows.h>
