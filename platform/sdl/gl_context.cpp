@@ -20,24 +20,9 @@ static bool gl_is_context(HGLRC context)
     return false;
 }
 
-// The window behind a device context, once it has its pixel format.
-static HWND gl_drawable_window(HDC device_context)
-{
-    HWND window = layer_window_of_dc(device_context);
-    if (!window) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a device context");
-        return nullptr;
-    }
-    if (!window->pixel_format) {
-        layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the window has no pixel format");
-        return nullptr;
-    }
-    return window;
-}
-
 HGLRC WINAPI wglCreateContext(HDC device_context)
 {
-    HWND window = gl_drawable_window(device_context);
+    HWND window = layer_drawable_window(device_context);
     if (!window)
         return nullptr;
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
@@ -82,7 +67,7 @@ BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
         layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
         return FALSE;
     }
-    HWND window = gl_drawable_window(device_context);
+    HWND window = layer_drawable_window(device_context);
     if (!window)
         return FALSE;
     if (SDL_GL_MakeCurrent(window->sdl_window, context->sdl_context) != 0) {

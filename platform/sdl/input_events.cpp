@@ -126,6 +126,13 @@ static MSG input_key_message(const SDL_KeyboardEvent& key, HWND window, int virt
     return made;
 }
 
+// SDL's modifier state as the layer's modifier bits.
+static int input_modifiers(Uint16 sdl_modifiers)
+{
+    return ((sdl_modifiers & KMOD_SHIFT) ? layer_shift : 0) | ((sdl_modifiers & KMOD_CTRL) ? layer_ctrl : 0) |
+           ((sdl_modifiers & KMOD_ALT) ? layer_alt : 0) | ((sdl_modifiers & KMOD_CAPS) ? layer_caps : 0);
+}
+
 // Mouse messages' wParam: the buttons and modifiers held.
 static WPARAM input_mouse_flags(Uint32 buttons)
 {
@@ -196,7 +203,8 @@ bool layer_take_event(const SDL_Event& event)
         HWND window = input_window(event.key.windowID);
         if (!virtual_key || !window)
             return false;
-        layer_queue_input(input_key_message(event.key, window, virtual_key), event.key.keysym.mod);
+        layer_queue_input(input_key_message(event.key, window, virtual_key),
+                          input_modifiers(event.key.keysym.mod));
         return true;
     }
     case SDL_MOUSEMOTION:

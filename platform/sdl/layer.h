@@ -2,14 +2,9 @@
 // of this is part of the Win32 surface; every name carries the layer_ prefix.
 #pragma once
 
-#include <windows.h>
+#include "../common/layer_common.h"
 
 #include <SDL.h>
-
-// A window's private device context (CS_OWNDC): one per window, for its life.
-struct win32_device_context {
-    HWND window;
-};
 
 struct win32_window {
     WNDPROC procedure;
@@ -17,15 +12,12 @@ struct win32_window {
     SDL_Window* sdl_window;
     Uint32 sdl_id;
     win32_device_context device_context;
-    int pixel_format;  // 0 until SetPixelFormat, then the one index it took
     bool single_buffered;  // its GL contexts draw without a back buffer
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
 
-// --- failure.cpp: Win32's last error and our words for it.
-// Records a failure for GetLastError and last_failure_text().
-void layer_fail(DWORD error, const char* text);
+// --- failure_cause.cpp
 // The cause of a failed creation step: the X error when one came, else SDL's
 // error, followed by the libraries' last words in brackets when they said any.
 const char* layer_failure_cause(const char* x_error, const char* said);
@@ -71,36 +63,18 @@ bool layer_x11_window_manager_frames_windows();
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
-// --- window_classes.cpp
-// The registered window procedure of a class name (or atom); NULL if unknown.
-WNDPROC layer_class_procedure(LPCSTR class_name);
-
 // --- window_table.cpp: the one table of live windows.
 HWND layer_window_from_sdl_id(Uint32 sdl_id);
-bool layer_is_window(HWND window);
 // The oldest live top-level window, which gets close requests and unaddressed
 // input; NULL when there is none.
 HWND layer_first_window();
-// The window that owns a device context; NULL if it is not a live one.
-HWND layer_window_of_dc(HDC device_context);
-// The first window waiting for WM_PAINT that `filter` (NULL: any) accepts.
-HWND layer_window_needing_paint(HWND filter);
 
-// --- message_queue.cpp
-// Appends a message to the input stage, with the modifier state it came with.
-void layer_queue_input(const MSG& message, Uint16 key_modifiers);
-// Drops every queued message addressed to a window being destroyed.
-void layer_forget_window_messages(HWND window);
-// Modifiers held when the last key message was taken off the queue.
-Uint16 layer_key_modifiers();
-// Milliseconds on a monotonic clock, for MSG.time.
-DWORD layer_now();
+// --- message_queue.cpp: the SDL side of the queue.
+// Appends a message to the input stage, with the modifiers (layer_modifier
+// bits) it came with.
+void layer_queue_input(const MSG& message, int modifiers);
 
 // --- input_events.cpp
 // Turns one SDL event into input (queued) or window state; false if it made
 // no message.
 bool layer_take_event(const SDL_Event& event);
-
-// --- key_characters.cpp
-// The US-layout character a virtual key gives with these modifiers; 0 if none.
-int layer_key_character(int virtual_key, Uint16 key_modifiers);

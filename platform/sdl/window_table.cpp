@@ -188,6 +188,17 @@ HWND layer_window_of_dc(HDC device_context)
     return nullptr;
 }
 
+HDC layer_dc_of_window(HWND window)
+{
+    return &window->device_context;
+}
+
+void layer_validate_window(HWND window)
+{
+    if (layer_is_window(window))
+        window->needs_paint = false;
+}
+
 HWND layer_window_needing_paint(HWND filter)
 {
     for (HWND live : window_order) {

@@ -44,21 +44,6 @@ static const char* const gl_copy_fragment_source =
     "    gl_FragColor = vec4(texture2D(surface, gl_FragCoord.xy / size).rgb, 1.0);\n"
     "}\n";
 
-// The window behind a device context, once it has its pixel format.
-static HWND gl_drawable_window(HDC device_context)
-{
-    HWND window = layer_window_of_dc(device_context);
-    if (!window) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a device context");
-        return nullptr;
-    }
-    if (!window->pixel_format) {
-        layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the window has no pixel format");
-        return nullptr;
-    }
-    return window;
-}
-
 // The surface and the copy's program and quad; false when WebGL refuses.
 static bool gl_make_surface(HGLRC context)
 {
@@ -101,7 +86,7 @@ static bool gl_make_surface(HGLRC context)
 
 HGLRC WINAPI wglCreateContext(HDC device_context)
 {
-    HWND window = gl_drawable_window(device_context);
+    HWND window = layer_drawable_window(device_context);
     if (!window)
         return nullptr;
     if (gl_live) {
@@ -141,7 +126,7 @@ BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
         layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
         return FALSE;
     }
-    HWND window = gl_drawable_window(device_context);
+    HWND window = layer_drawable_window(device_context);
     if (!window)
         return FALSE;
     if (window != context->window) {

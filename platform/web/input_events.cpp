@@ -128,6 +128,8 @@ static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, v
     // add nothing but delay, so they are dropped.
     if (down && event->repeat && layer_message_waiting())
         return !input_browser_key(*event, key);
+    // NOTE: html5.h's key events carry no Caps Lock state; letters follow
+    // Shift alone.
     const int modifiers = (event->shiftKey ? layer_shift : 0) | (event->ctrlKey ? layer_ctrl : 0) |
                           (event->altKey ? layer_alt : 0);
     layer_queue_input(input_key_message(*event, down, key, window), modifiers);

@@ -4,63 +4,29 @@
 // canvas and the status line; layer_page.js is the layer's JavaScript side.
 #pragma once
 
-#include <windows.h>
-
-// A window's private device context (CS_OWNDC): one per window, for its life.
-struct win32_device_context {
-    HWND window;
-};
+#include "../common/layer_common.h"
 
 struct win32_window {
     WNDPROC procedure;
     DWORD style;
     int client_width, client_height;  // the canvas's size, in CSS and GL pixels
     win32_device_context device_context;
-    int pixel_format;  // 0 until SetPixelFormat, then the one index it took
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
 
-// Modifier keys held with a key message, as the keyboard event reported them.
-enum layer_modifier {
-    layer_shift = 1,
-    layer_ctrl = 2,
-    layer_alt = 4,
-};
-
-// --- failure.cpp: Win32's last error and our words for it.
-void layer_fail(DWORD error, const char* text);
-
-// --- window_classes.cpp
-// The registered window procedure of a class name (or atom); NULL if unknown.
-WNDPROC layer_class_procedure(LPCSTR class_name);
-
 // --- window_table.cpp: the page holds one window at a time.
-bool layer_is_window(HWND window);
 // The live window, which gets every key and close request; NULL when none.
 HWND layer_first_window();
-HWND layer_window_of_dc(HDC device_context);
-HWND layer_window_needing_paint(HWND filter);
 
-// --- message_queue.cpp
+// --- message_queue.cpp: the page's side of the queue.
 // Appends a message to the input stage, with the modifiers it came with.
 // Returns false when the message was dropped (see the queue's bound).
 bool layer_queue_input(const MSG& message, int modifiers);
-// True while a posted message, a quit request or input waits.
-bool layer_message_waiting();
-void layer_forget_window_messages(HWND window);
-// Modifiers held when the last key message was taken off the queue.
-int layer_key_modifiers();
-// Milliseconds on a monotonic clock, for MSG.time.
-DWORD layer_now();
 
 // --- input_events.cpp: the page's keyboard and mouse, and the close button.
 void layer_listen_for_input();
 void layer_stop_listening();
-
-// --- key_characters.cpp
-// The US-layout character a virtual key gives with these modifiers; 0 if none.
-int layer_key_character(int virtual_key, int modifiers);
 
 // --- gl_context.cpp
 // Shows the frame the window's context has drawn on the canvas (and is

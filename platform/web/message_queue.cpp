@@ -1,24 +1,10 @@
-// The thread's message queue, in Windows' order: posted messages first in,
-// first out; then WM_QUIT once requested; then input; then WM_PAINT.
-// PeekMessageA never waits.  The page's events arrive while the program
-// yields (in SwapBuffers and Sleep) and wait here as input.
+// The page's side of the message queue: the clock, and the bound on waiting
+// input.  The page's events arrive while the program yields (in SwapBuffers
+// and Sleep) and wait in the input stage; there is nothing to read at
+// PeekMessageA.
 #include "layer.h"
 
 #include <emscripten/emscripten.h>
-
-#include <deque>
-
-struct queued_input {
-    MSG message;
-    int modifiers;  // the modifiers held when the event happened
-};
-
-static std::deque<MSG> queue_posted;
-static std::deque<queued_input> queue_input;
-// WM_QUIT is a request, not a queued message: several merge into one.
-static bool queue_quit_requested = false;
-static int queue_quit_code = 0;
-static int queue_key_modifiers = 0;
 
 // NOTE: the browser hands over every event that came in during a yield
 // before the program runs again; a key held down or a script sending keys
@@ -32,135 +18,27 @@ DWORD layer_now()
     return static_cast<DWORD>(emscripten_get_now());
 }
 
-static MSG queue_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+void layer_peek_starts()
 {
-    MSG made = {window, message, wparam, lparam, layer_now(), {0, 0}};
-    return made;
 }
 
-static bool queue_accepts(const MSG& message, HWND filter, UINT first, UINT last)
+void layer_pump_input()
 {
-    if (filter && message.hwnd != filter)
-        return false;
-    return (first == 0 && last == 0) || (message.message >= first && message.message <= last);
-}
-
-static bool queue_is_key_message(UINT message)
-{
-    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
-           message == WM_SYSKEYUP;
 }
 
 // Messages that may end the run: never dropped.
 static bool queue_is_ending(const MSG& message)
 {
-    return message.message == WM_SYSCOMMAND || (queue_is_key_message(message.message) &&
-                                                (message.wParam == VK_ESCAPE || message.wParam == VK_F4));
-}
-
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    // A NULL window posts to the thread, as PostThreadMessage would.
-    if (window && !layer_is_window(window)) {
-        layer_fail(ERROR_INVALID_WINDOW_HANDLE, "not a window");
-        return FALSE;
-    }
-    queue_posted.push_back(queue_message(window, message, wparam, lparam));
-    return TRUE;
-}
-
-void WINAPI PostQuitMessage(int exit_code)
-{
-    // NOTE: Wine keeps the last exit code when several requests merge.
-    queue_quit_requested = true;
-    queue_quit_code = exit_code;
-}
-
-BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filter_max, UINT remove)
-{
-    if (!message) {
-        layer_fail(ERROR_INVALID_PARAMETER, "no MSG to fill");
-        return FALSE;
-    }
-    if (window && !layer_is_window(window)) {
-        layer_fail(ERROR_INVALID_WINDOW_HANDLE, "not a window");
-        return FALSE;
-    }
-    const bool removing = (remove & PM_REMOVE) != 0;
-
-    for (auto posted = queue_posted.begin(); posted != queue_posted.end(); ++posted) {
-        if (queue_accepts(*posted, window, filter_min, filter_max)) {
-            *message = *posted;
-            if (removing)
-                queue_posted.erase(posted);
-            return TRUE;
-        }
-    }
-
-    // WM_QUIT is retrieved whatever the filter.
-    if (queue_quit_requested) {
-        *message = queue_message(nullptr, WM_QUIT, static_cast<WPARAM>(queue_quit_code), 0);
-        if (removing)
-            queue_quit_requested = false;
-        return TRUE;
-    }
-
-    for (auto input = queue_input.begin(); input != queue_input.end(); ++input) {
-        if (queue_accepts(input->message, window, filter_min, filter_max)) {
-            *message = input->message;
-            if (removing) {
-                // The key state TranslateMessage sees is the one of the key
-                // message last taken off the queue, as GetKeyState is.
-                if (queue_is_key_message(input->message.message))
-                    queue_key_modifiers = input->modifiers;
-                queue_input.erase(input);
-            }
-            return TRUE;
-        }
-    }
-
-    // WM_PAINT is never removed here: it comes back until the window is
-    // validated (DefWindowProcA does that).
-    if (HWND painting = layer_window_needing_paint(window)) {
-        MSG paint = queue_message(painting, WM_PAINT, 0, 0);
-        if (queue_accepts(paint, window, filter_min, filter_max)) {
-            *message = paint;
-            return TRUE;
-        }
-    }
-    return FALSE;
-}
-
-LRESULT WINAPI DispatchMessageA(const MSG* message)
-{
-    // WM_QUIT and other thread messages reach no window procedure.
-    if (!message || !message->hwnd)
-        return 0;
-    return SendMessageA(message->hwnd, message->message, message->wParam, message->lParam);
+    const bool key = message.message == WM_KEYDOWN || message.message == WM_KEYUP ||
+                     message.message == WM_SYSKEYDOWN || message.message == WM_SYSKEYUP;
+    return message.message == WM_SYSCOMMAND || (key && (message.wParam == VK_ESCAPE || message.wParam == VK_F4));
 }
 
 bool layer_queue_input(const MSG& message, int modifiers)
 {
-    if (queue_input.size() >= queue_input_limit && !queue_is_ending(message))
+    std::deque<layer_queued_input>& input = layer_input_stage();
+    if (input.size() >= queue_input_limit && !queue_is_ending(message))
         return false;
-    queue_input.push_back({message, modifiers});
+    input.push_back({message, modifiers});
     return true;
-}
-
-bool layer_message_waiting()
-{
-    return !queue_posted.empty() || queue_quit_requested || !queue_input.empty();
-}
-
-void layer_forget_window_messages(HWND window)
-{
-    for (auto posted = queue_posted.begin(); posted != queue_posted.end();)
-        posted = posted->hwnd == window ? queue_posted.erase(posted) : posted + 1;
-    for (auto input = queue_input.begin(); input != queue_input.end();)
-        input = input->message.hwnd == window ? queue_input.erase(input) : input + 1;
-}
-
-int layer_key_modifiers()
-{
-    return queue_key_modifiers;
 }

@@ -1,28 +1,10 @@
 // The window on the page: creation and destruction with the messages Windows
 // sends from inside those calls, and SendMessageA.
 #include "layer.h"
+#include "window_frame.h"
 
 // The page has room for one window: the frame in page.html.
 static HWND window_live = nullptr;
-
-// The non-client frame around the client area, in pixels per side.
-struct window_frame {
-    int left, top, right, bottom;
-};
-
-// Windows' classic metrics, as the page draws them: a caption
-// (WS_BORDER|WS_DLGFRAME) has a 3-px dialog frame per side and a 19-px
-// caption, so a 640x480 window has a 634x455 client area at (3, 22).
-static window_frame window_frame_of_style(DWORD style)
-{
-    if ((style & WS_CAPTION) == WS_CAPTION)
-        return {3, 22, 3, 3};
-    if (style & WS_DLGFRAME)
-        return {3, 3, 3, 3};
-    if (style & WS_BORDER)
-        return {1, 1, 1, 1};
-    return {0, 0, 0, 0};
-}
 
 static LPARAM window_pack(int low, int high)
 {
@@ -54,7 +36,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         layer_fail(ERROR_NOT_SUPPORTED, "only top-level windows without menus are available");
         return nullptr;
     }
-    const window_frame frame = window_frame_of_style(style);
+    const layer_window_frame frame = layer_window_frame_of_style(style);
     // NOTE: the page's frame is drawn for the caption style at 640x480; other
     // styles and sizes would need another page.
     if (frame.top != 22 || width != 640 || height != 480) {
@@ -146,6 +128,17 @@ HWND layer_first_window()
 HWND layer_window_of_dc(HDC device_context)
 {
     return window_live && &window_live->device_context == device_context ? window_live : nullptr;
+}
+
+HDC layer_dc_of_window(HWND window)
+{
+    return &window->device_context;
+}
+
+void layer_validate_window(HWND window)
+{
+    if (layer_is_window(window))
+        window->needs_paint = false;
 }
 
 HWND layer_window_needing_paint(HWND filter)

@@ -1,9 +1,7 @@
-// Device contexts and pixel formats.  The SDL window was made with the one
-// format offered (see window_table.cpp), so choosing and setting a format only
-// reports and accepts index 1.
-#include "layer.h"
-
-#include <GL/gl.h>
+// Device contexts and pixel formats.  Each window was made with the one
+// format its backend offers, so choosing and setting a format only reports
+// and accepts index 1.
+#include "layer_common.h"
 
 static const int pixel_format_offered = 1;
 
@@ -15,7 +13,7 @@ HDC WINAPI GetDC(HWND window)
         return nullptr;
     }
     // Every window has its own DC (CS_OWNDC), the same one every time.
-    return &window->device_context;
+    return layer_dc_of_window(window);
 }
 
 int WINAPI ReleaseDC(HWND window, HDC device_context)
@@ -52,38 +50,26 @@ int WINAPI ChoosePixelFormat(HDC device_context, const PIXELFORMATDESCRIPTOR* re
 
 BOOL WINAPI SetPixelFormat(HDC device_context, int format, const PIXELFORMATDESCRIPTOR*)
 {
-    HWND window = pixel_format_window(device_context);
-    if (!window)
+    if (!pixel_format_window(device_context))
         return FALSE;
     // A window's format is set once; setting the same one again is harmless.
-    if (format != pixel_format_offered || (window->pixel_format && window->pixel_format != format)) {
+    const int current = device_context->pixel_format;
+    if (format != pixel_format_offered || (current && current != format)) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "not the window's pixel format");
         return FALSE;
     }
-    window->pixel_format = format;
+    device_context->pixel_format = format;
     return TRUE;
 }
 
-BOOL WINAPI SwapBuffers(HDC device_context)
+HWND layer_drawable_window(HDC device_context)
 {
     HWND window = pixel_format_window(device_context);
     if (!window)
-        return FALSE;
-    if (!window->pixel_format) {
+        return nullptr;
+    if (!device_context->pixel_format) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the window has no pixel format");
-        return FALSE;
+        return nullptr;
     }
-    // NOTE: SDL swaps only the window whose context is current.
-    if (SDL_GL_GetCurrentWindow() != window->sdl_window || !SDL_GL_GetCurrentContext()) {
-        layer_fail(ERROR_INVALID_HANDLE, "no GL context is current on this window");
-        return FALSE;
-    }
-    SDL_GL_SwapWindow(window->sdl_window);
-    // NOTE: SDL's offscreen driver draws into a single-buffered pbuffer, on
-    // which the swap does nothing, not even flush: Mesa then keeps every
-    // frame's commands queued and memory grows by about 100 KiB a frame.
-    // A swap on a double-buffered window flushes; do the same here.
-    if (window->single_buffered)
-        glFlush();
-    return TRUE;
+    return window;
 }

@@ -1,5 +1,5 @@
 // Window classes, and the stock icon, cursor and brush the programs ask for.
-#include "layer.h"
+#include "layer_common.h"
 
 #include <string>
 #include <strings.h>

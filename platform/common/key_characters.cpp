@@ -1,19 +1,19 @@
 // TranslateMessage: characters from virtual keys, for the US layout.
-// NOTE: html5.h's key events carry no Caps Lock state; letters follow Shift.
-#include "layer.h"
+#include "layer_common.h"
 
 int layer_key_character(int virtual_key, int modifiers)
 {
     const bool shift = (modifiers & layer_shift) != 0;
     const bool ctrl = (modifiers & layer_ctrl) != 0;
     const bool alt = (modifiers & layer_alt) != 0;
+    const bool caps = (modifiers & layer_caps) != 0;
     // Ctrl+Alt is AltGr, which gives nothing on the US layout.
     if (ctrl && alt)
         return 0;
     if (virtual_key >= 'A' && virtual_key <= 'Z') {
         if (ctrl)
             return virtual_key - 'A' + 1;  // Ctrl+A = 0x01 ... Ctrl+Z = 0x1A
-        return shift ? virtual_key : virtual_key + ('a' - 'A');
+        return (shift != caps) ? virtual_key : virtual_key + ('a' - 'A');
     }
     if (virtual_key >= '0' && virtual_key <= '9') {
         if (ctrl)

@@ -10,7 +10,8 @@ struct layer_window_frame {
 
 // Windows' classic metrics: a caption (WS_BORDER|WS_DLGFRAME) has a 3-px
 // dialog frame per side and a 19-px caption plus its 1-px line, so a 640x480
-// window has a 634x455 client area at (3, 22).  SDL sizes are client sizes.
+// window has a 634x455 client area at (3, 22).  SDL sizes are client sizes;
+// the page draws its frame to these figures.
 // NOTE: the window manager's real decorations are not measured (SDL reports
 // zeros on a bare X server and fails on offscreen); the same figures apply
 // everywhere.

@@ -1,6 +1,6 @@
 // DefWindowProcA: what Windows does with the messages a window procedure
 // passes on.
-#include "layer.h"
+#include "layer_common.h"
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -25,8 +25,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM l
     case WM_PAINT:
         // Validation, as BeginPaint/EndPaint would: no more WM_PAINT until
         // the window is exposed again.
-        if (layer_is_window(window))
-            window->needs_paint = false;
+        layer_validate_window(window);
         return 0;
     default:
         return 0;

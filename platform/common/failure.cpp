@@ -1,6 +1,6 @@
 // GetLastError/SetLastError and the words behind the last failure.
 #include "failure_text.h"
-#include "layer.h"
+#include "layer_common.h"
 
 #include <stdio.h>
 

@@ -1,0 +1,38 @@
+// SwapBuffers on the page.  The page offers one pixel format (index 1):
+// double-buffered RGBA, 24 colour bits, 16 depth bits, the one the programs
+// ask for (see gl_context.cpp for how it is kept).
+#include "layer.h"
+
+// Frames shown so far; the page's ?frame=K stops showing them after frame K.
+static int pixel_frames_shown = 0;
+
+// While the page holds its last picture, it looks for input this often (ms).
+static const int pixel_hold_poll_ms = 50;
+
+// Shows the frame, then gives the browser its turn: it composites the
+// canvas, hands over the events that came in, and calls back when the next
+// frame is due.  Past the page's last frame nothing more is shown, and the
+// program waits here until there is a message for it (Escape, the close
+// button), so the last picture stays and nothing spins.
+BOOL WINAPI SwapBuffers(HDC device_context)
+{
+    HWND window = layer_drawable_window(device_context);
+    if (!window)
+        return FALSE;
+    const int limit = layer_page_frame_limit();
+    if (limit < 0 || pixel_frames_shown <= limit) {
+        if (!layer_present_frame(window)) {
+            layer_fail(ERROR_INVALID_HANDLE, "no GL context is current on this window");
+            return FALSE;
+        }
+        layer_page_frame_drawn(pixel_frames_shown);
+        ++pixel_frames_shown;
+    }
+    if (limit >= 0 && pixel_frames_shown > limit) {
+        while (!layer_message_waiting())
+            layer_page_sleep(pixel_hold_poll_ms);
+        return TRUE;
+    }
+    layer_page_wait_frame();
+    return TRUE;
+}
