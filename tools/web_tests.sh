@@ -11,4 +11,4 @@ tools/install_deps.sh --web
 tools/build_web.sh >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target frame_capture scene_probe client_area_check >/dev/null
-exec node --test --test-reporter=spec tests/web/web_test.mjs
+exec node --test --test-reporter=tap tests/web/web_test.mjs
