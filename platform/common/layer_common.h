@@ -57,6 +57,14 @@ void layer_forget_window_messages(HWND window);
 // Modifiers held when the last key message was taken off the queue.
 int layer_key_modifiers();
 
+// --- window_creation.cpp
+// Sends what CreateWindowExA sends once the backend has made `window`:
+// WM_NCCREATE and WM_CREATE with `create`, then WM_SIZE and WM_MOVE with the
+// client area.  False, with the failure recorded and the window gone, when
+// the window procedure refused or destroyed it.
+bool layer_send_creation_messages(HWND window, CREATESTRUCTA* create, int client_x, int client_y,
+                                  int client_width, int client_height);
+
 // --- key_characters.cpp
 // The US-layout character a virtual key gives with these modifiers
 // (layer_modifier bits); 0 if none.
@@ -64,6 +72,9 @@ int layer_key_character(int virtual_key, int modifiers);
 
 // --- from the backend
 bool layer_is_window(HWND window);
+// Takes a window out of the backend's table and frees it; its messages go
+// with it.  No message is sent.
+void layer_release_window(HWND window);
 // The window's own device context.  `window` is a live window.
 HDC layer_dc_of_window(HWND window);
 // The window that owns a device context; NULL if it is not a live one.

@@ -26,13 +26,8 @@ static void window_set_gl_attributes()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
-static LPARAM window_pack(int low, int high)
-{
-    return static_cast<LPARAM>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF));
-}
-
 // Removes a window from the tables and frees it; its messages go with it.
-static void window_release(HWND window)
+void layer_release_window(HWND window)
 {
     for (size_t i = 0; i < window_order.size(); ++i) {
         if (window_order[i] == window) {
@@ -97,27 +92,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     window->device_context.window = window;
     window_order.push_back(window);
 
-    // The window procedure runs before CreateWindowExA returns, with a
-    // usable HWND, as on Windows.
     CREATESTRUCTA create = {param,  instance, menu,       parent,     height,     width,
                             y,      x,        static_cast<LONG>(style), window_name, class_name, ex_style};
-    if (!SendMessageA(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-        SendMessageA(window, WM_NCDESTROY, 0, 0);
-        window_release(window);
-        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_NCCREATE");
+    if (!layer_send_creation_messages(window, &create, client_x, client_y, client_width, client_height))
         return nullptr;
-    }
-    if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window);
-        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_CREATE");
-        return nullptr;
-    }
-    if (!layer_is_window(window)) {
-        layer_fail(ERROR_SUCCESS, "the window was destroyed while it was being created");
-        return nullptr;
-    }
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(client_width, client_height));
-    SendMessageA(window, WM_MOVE, 0, window_pack(client_x, client_y));
     if ((style & WS_VISIBLE) && layer_is_window(window)) {
         SDL_ShowWindow(sdl_window);
         SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
@@ -141,7 +119,7 @@ BOOL WINAPI DestroyWindow(HWND window)
     SDL_HideWindow(window->sdl_window);
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
-    window_release(window);
+    layer_release_window(window);
     return TRUE;
 }
 

@@ -6,13 +6,8 @@
 // The page has room for one window: the frame in page.html.
 static HWND window_live = nullptr;
 
-static LPARAM window_pack(int low, int high)
-{
-    return static_cast<LPARAM>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF));
-}
-
 // Takes a window off the page and frees it; its messages go with it.
-static void window_release(HWND window)
+void layer_release_window(HWND window)
 {
     if (window_live == window) {
         window_live = nullptr;
@@ -56,27 +51,11 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     window->device_context.window = window;
     window_live = window;
 
-    // The window procedure runs before CreateWindowExA returns, with a
-    // usable HWND, as on Windows.
     CREATESTRUCTA create = {param,  instance, menu,       parent,     height,     width,
                             y,      x,        static_cast<LONG>(style), window_name, class_name, ex_style};
-    if (!SendMessageA(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-        SendMessageA(window, WM_NCDESTROY, 0, 0);
-        window_release(window);
-        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_NCCREATE");
+    if (!layer_send_creation_messages(window, &create, x + frame.left, y + frame.top, window->client_width,
+                                      window->client_height))
         return nullptr;
-    }
-    if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        DestroyWindow(window);
-        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_CREATE");
-        return nullptr;
-    }
-    if (!layer_is_window(window)) {
-        layer_fail(ERROR_SUCCESS, "the window was destroyed while it was being created");
-        return nullptr;
-    }
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(window->client_width, window->client_height));
-    SendMessageA(window, WM_MOVE, 0, window_pack(x + frame.left, y + frame.top));
     if ((style & WS_VISIBLE) && layer_is_window(window)) {
         // The page's own window has the keyboard from the start, as a new
         // desktop window has the focus.
@@ -102,7 +81,7 @@ BOOL WINAPI DestroyWindow(HWND window)
     window->destroying = true;
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
-    window_release(window);
+    layer_release_window(window);
     return TRUE;
 }
 
