@@ -15,12 +15,8 @@ static const char* give_up(HWND window, HDC device_context, HGLRC rendering_cont
     return what;
 }
 
-const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* rendering_context_out)
+PIXELFORMATDESCRIPTOR viewer_pixel_format()
 {
-    HDC device_context = GetDC(window);
-    *device_context_out = device_context;
-    *rendering_context_out = NULL;
-
     PIXELFORMATDESCRIPTOR request;
     memset(&request, 0, sizeof request);
     request.nSize = sizeof request;
@@ -30,7 +26,16 @@ const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* re
     request.cColorBits = 24;
     request.cDepthBits = 16;
     request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
 
+const char* setup_render_context(HWND window, HDC* device_context_out, HGLRC* rendering_context_out)
+{
+    HDC device_context = GetDC(window);
+    *device_context_out = device_context;
+    *rendering_context_out = NULL;
+
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
     const int format = ChoosePixelFormat(device_context, &request);
     if (format == 0)
         return give_up(window, device_context, NULL, "cannot find a pixel format");

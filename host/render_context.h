@@ -12,6 +12,10 @@
 const int viewport_width = viewer_window_width;
 const int viewport_height = viewer_window_height;
 
+// The pixel format the viewers ask for: the whole record zero, then a
+// double-buffered RGBA window format with 24 colour and 16 depth bits.
+PIXELFORMATDESCRIPTOR viewer_pixel_format();
+
 // Gets the window's device context, sets a double-buffered RGBA pixel format
 // with 24 colour and 16 depth bits, creates the rendering context, makes it
 // current and sets the fixed state.  Returns NULL when all went well, else

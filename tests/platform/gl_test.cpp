@@ -38,7 +38,7 @@ protected:
 
     void set_format()
     {
-        const PIXELFORMATDESCRIPTOR request = program_pixel_format();
+        const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
         ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     }
 
@@ -48,18 +48,18 @@ protected:
 
 TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 {
-    PIXELFORMATDESCRIPTOR request = program_pixel_format();
+    PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
     request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
 
-    request = program_pixel_format();
+    request = viewer_pixel_format();
     request.dwFlags &= ~PFD_SUPPORT_OPENGL;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_pixel_format();
+    request = viewer_pixel_format();
     request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = program_pixel_format();
+    request = viewer_pixel_format();
     request.iPixelType = PFD_TYPE_COLORINDEX;
     EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
     EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
@@ -67,7 +67,7 @@ TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 
 TEST_F(gl, a_window_takes_one_pixel_format_once)
 {
-    const PIXELFORMATDESCRIPTOR request = program_pixel_format();
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
     EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
     EXPECT_TRUE(SetPixelFormat(dc, 1, &request));

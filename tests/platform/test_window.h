@@ -2,6 +2,7 @@
 // programs' own class and window parameters on SDL's offscreen driver.
 #pragma once
 
+#include "render_context.h"
 #include "viewer_window.h"
 
 #include <windows.h>
@@ -25,9 +26,6 @@ extern std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 
 // The style the programs create their window with.
 const DWORD program_style = viewer_window_style | WS_VISIBLE;
-
-// The pixel format request the programs make.
-PIXELFORMATDESCRIPTOR program_pixel_format();
 
 // Runs windows on SDL's offscreen driver (no display needed).
 void use_offscreen_video();

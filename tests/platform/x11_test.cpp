@@ -112,7 +112,7 @@ TEST_F(x11, the_client_area_sits_inside_the_classic_frame_at_the_top_left)
 TEST_F(x11, the_visual_has_the_programs_format_from_creation)
 {
     HDC dc = GetDC(window);
-    const PIXELFORMATDESCRIPTOR request = program_pixel_format();
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
     ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     HGLRC context = wglCreateContext(dc);
     ASSERT_NE(context, nullptr);
