@@ -28,7 +28,7 @@ programs=(terrain320 terrain128 terrain32)
 configure_and_build() {
   local tree=$1
   shift
-  cmake -S . -B "$tree" "${release[@]}" "$@" >/dev/null
+  cmake -S . -B "$tree" --no-warn-unused-cli "${release[@]}" "$@" >/dev/null
   cmake --build "$tree" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 }
 
@@ -37,11 +37,14 @@ if [[ $want_deb -eq 1 ]]; then
   # identification in the stripped programs.
   configure_and_build "$out/linux" -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong -fno-ident" \
     -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
-  if ! said=$(cd "$out/linux" && cpack -G DEB -B "$out" 2>&1); then
+  # CPack's work folder inside the tree, so that a ZIP made at the same time
+  # keeps its own.
+  rm -f "$out"/terrain-viewers_*_amd64.deb
+  if ! said=$(cd "$out/linux" && cpack -G DEB -B "$out/linux/packages" 2>&1); then
     echo "$said" >&2
     exit 1
   fi
-  rm -rf "$out/_CPack_Packages"
+  mv "$out"/linux/packages/terrain-viewers_*_amd64.deb "$out/"
   ls -t "$out"/terrain-viewers_*_amd64.deb | head -n1
 fi
 if [[ $want_zip -eq 1 ]]; then
