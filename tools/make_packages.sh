@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # make_packages.sh [--deb | --zip]: the packages users install, from release
 # trees of its own (no profiling, stripped), into build-packages/:
-#   terrain-viewers_VERSION_amd64.deb        from build-packages/linux/
+#   terrain-viewers_VERSION-1_amd64.deb      from build-packages/linux/
 #   terrain-viewers-VERSION-windows.zip      from build-packages/win32/ and win64/
 # --deb or --zip makes only that one.  Prints the path of each package made.
 set -euo pipefail
@@ -15,8 +15,9 @@ case "${1:-}" in
   *) echo "usage: tools/make_packages.sh [--deb | --zip]" >&2; exit 2 ;;
 esac
 
+# dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link.
 if [[ $want_zip -eq 1 ]]; then
-  tools/install_deps.sh --viewer --windows dpkg-dev file
+  tools/install_deps.sh --viewer dpkg-dev file g++-mingw-w64-i686 g++-mingw-w64-x86-64
 else
   tools/install_deps.sh --viewer dpkg-dev file
 fi
