@@ -71,7 +71,7 @@ bool layer_start_video()
     }
     // The window manager's close request must reach the program as WM_CLOSE,
     // never as a quit SDL makes up; and the C runtime start-up, not SDL,
-    // decides what SIGINT and SIGTERM do.
+    // decides what SIGINT, SIGTERM and SIGHUP do.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!layer_avoid_seatless_wayland())

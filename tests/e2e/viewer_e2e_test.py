@@ -101,8 +101,8 @@ class viewer_on_x11(XServerTestCase):
                 self.assert_ended_in_order(viewer, workdir, f"run {number}, {how}")
                 self.assertEqual(session_members(viewer.process.pid), [], f"run {number}: left behind")
 
-    def test_terminal_interrupt_and_terminate_end_the_run_in_order(self):
-        for signal_number in (signal.SIGINT, signal.SIGTERM):
+    def test_terminal_interrupt_terminate_and_hangup_end_the_run_in_order(self):
+        for signal_number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
             with self.subTest(signal=signal_number.name):
                 viewer, workdir = self.start()
                 viewer.process.send_signal(signal_number)
