@@ -74,6 +74,12 @@ HWND layer_first_window();
 // bits) it came with.
 void layer_queue_input(const MSG& message, int modifiers);
 
+// --- hidden_wait.cpp
+// Returns at once unless `window` is minimised or unmapped; then waits for
+// it to be shown again, for a message to wait in the queue, or for a
+// signal's close request.
+void layer_wait_while_hidden(HWND window);
+
 // --- input_events.cpp
 // Turns one SDL event into input (queued) or window state; false if it made
 // no message.

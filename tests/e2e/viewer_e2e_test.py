@@ -190,6 +190,25 @@ class viewer_under_a_window_manager(unittest.TestCase):
                 status, err = viewer.wait_exit()
                 self.assertEqual((status, err), (0, ""), how)
 
+    def test_a_hidden_viewer_rests_draws_again_when_shown_and_a_close_or_signal_still_ends_it(self):
+        for hide, show, end in (("windowminimize", "windowactivate", "close request"),
+                                ("windowunmap", "windowmap", signal.SIGTERM)):
+            with self.subTest(hide):
+                viewer, window = self.start()
+                visible = viewer.cpu_share()
+                for shown_again in (True, False):
+                    self.x.run("xdotool", hide, str(window)).check_returncode()
+                    self.assertTrue(poll(lambda: viewer.cpu_share() < visible / 10, timeout=40),
+                                    f"hidden, it still uses over a tenth of the {visible:.2f} core it uses visible")
+                    if shown_again:
+                        self.x.run("xdotool", show, str(window)).check_returncode()
+                        self.assertTrue(self.x.wait_new_frame(window), "no new frame once shown again")
+                if end == "close request":
+                    self.x.run(CLOSE_TOOL, str(window)).check_returncode()
+                else:
+                    viewer.process.send_signal(end)
+                self.assertEqual(viewer.wait_exit(), (0, ""), end)
+
 
 class viewer_in_a_broken_environment(XServerTestCase):
     def start(self, program, **options):

@@ -288,6 +288,18 @@ class Viewer:
             raise AssertionError(f"{self.name} did not end within {timeout} s; stderr: {self._stderr!r}") from None
         return self.process.returncode, err
 
+    def cpu_share(self, seconds=2.0):
+        """The share of one core the viewer uses over the next `seconds` (a
+        measurement, not a wait: poll on it)."""
+        def used():
+            with open(f"/proc/{self.process.pid}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+            return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK"), time.monotonic()
+        cpu, started = used()
+        time.sleep(seconds)
+        cpu_now, now = used()
+        return (cpu_now - cpu) / (now - started)
+
     def stop(self):
         """Kills the viewer if it still runs and reaps it (always safe)."""
         if self.process.poll() is None:
