@@ -53,9 +53,13 @@ void layer_x11_catch_errors();
 // Ends the catching after a round trip on `window`'s connection (when one is
 // given); the first error in words, or NULL when none came.
 const char* layer_x11_caught_error(SDL_Window* window);
-// Why the X display in DISPLAY could not be used, when it can be told (a
-// refused connection, memory); NULL otherwise.
+// Which X display in DISPLAY could not be opened and why ("cannot open the
+// X display ":93": no X server answers there"); NULL when DISPLAY is unset
+// or the display opens.
 const char* layer_x11_connection_failure();
+// Before SDL's video starts: windows are to go on the X screen DISPLAY names
+// (":0.1" is screen 1), not on screen 0.
+void layer_x11_use_named_screen();
 // True when SDL runs on X11 under a window manager, which frames windows and
 // places the frame, not the client area, where a window asks to be.
 bool layer_x11_window_manager_frames_windows();

@@ -76,6 +76,7 @@ bool layer_start_video()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!layer_avoid_seatless_wayland())
         return false;
+    layer_x11_use_named_screen();
     if (video_init_quietly() != 0) {
         const char* refusal = video_x11_refusal();
         layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : SDL_GetError());

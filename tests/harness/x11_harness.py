@@ -116,10 +116,12 @@ class XServer:
         """subprocess.run on this display, output captured as text."""
         return subprocess.run(list(command), env=self.env(), capture_output=True, text=True, timeout=timeout)
 
-    def search(self, title=WINDOW_TITLE):
-        """The id of the first visible window with this title now, or None."""
+    def search(self, title=WINDOW_TITLE, screen=None):
+        """The id of the first visible window with this title now (on X screen
+        `screen` when given), or None."""
+        on_screen = ("--screen", str(screen)) if screen is not None else ()
         try:
-            found = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$")
+            found = self.run("xdotool", "search", *on_screen, "--onlyvisible", "--name", f"^{title}$")
         except subprocess.TimeoutExpired:
             return None
         ids = found.stdout.split()
