@@ -21,6 +21,9 @@ struct win32_window {
 // The cause of a failed creation step: the X error when one came, else SDL's
 // error, followed by the libraries' last words in brackets when they said any.
 const char* layer_failure_cause(const char* x_error, const char* said);
+// A display's name (DISPLAY, WAYLAND_DISPLAY) as a failure line shows it:
+// quoted, cut short, with no control characters.
+const char* layer_quoted_name(const char* name);
 
 // --- video_start.cpp: SDL's video subsystem, started by the first window.
 // True once a real display is up; on failure the reason is recorded.
@@ -32,6 +35,9 @@ bool layer_video_started();
 // starting on one): false, with the failure recorded, when no other driver is
 // left to try.  Called before SDL's video start-up.
 bool layer_avoid_seatless_wayland();
+// Which Wayland display in WAYLAND_DISPLAY could not be connected to and
+// why; NULL when it is unset, inherited (WAYLAND_SOCKET) or connects.
+const char* layer_wayland_connection_failure();
 // Ends the process with "NAME: lost the display: cause" and status 1 when the
 // windows' Wayland connection has broken; returns otherwise.
 void layer_exit_if_display_lost();

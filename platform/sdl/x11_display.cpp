@@ -114,20 +114,6 @@ const char* layer_x11_caught_error(SDL_Window* window)
     return x11_error_display ? x11_error_words() : nullptr;
 }
 
-// DISPLAY as the failure line shows it: quoted, cut short when long, with
-// control characters as '?', so the line stays one short line.
-static const char* x11_shown_name(const char* name)
-{
-    static char shown[48];
-    const size_t longest = 32;
-    size_t length = 0;
-    shown[length++] = '"';
-    for (const char* c = name; *c && length <= longest; ++c)
-        shown[length++] = (static_cast<unsigned char>(*c) < ' ' || *c == 0x7F) ? '?' : *c;
-    snprintf(shown + length, sizeof shown - length, "%s\"", strlen(name) > longest ? "..." : "");
-    return shown;
-}
-
 // Why libxcb, under Xlib, could not connect to the display `name`: a name
 // that is none, a screen the server lacks, memory, or no server there.
 static const char* x11_connection_reason(const char* name)
@@ -167,7 +153,7 @@ const char* layer_x11_connection_failure()
     }
     // Xlib prints the server's reason when the server answers with a refusal
     // (a missing or wrong authorisation cookie) and nothing otherwise.
-    const char* shown = x11_shown_name(name);
+    const char* shown = layer_quoted_name(name);
     if (*said)
         snprintf(cause, sizeof cause, "cannot open the X display %s: the display refused the connection (%s)",
                  shown, said);

@@ -1,7 +1,6 @@
 // With no display to show a window on, CreateWindowExA fails at once with
-// "no display" or the display it could not open, and nothing but the
-// program's own words reach stderr.  Its own executable: SDL must not have
-// been started by anything before.
+// "no display" or the display's name, and nothing but our own words reach stderr.  Its
+// own executable: SDL must not have been started by anything before.
 #include <windows.h>
 
 #include "failure_text.h"
@@ -83,16 +82,23 @@ TEST(no_display, without_any_display_variable_creation_fails_without_starting_sd
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
-TEST(no_display, an_unreachable_display_is_named)
+TEST(no_display, an_unusable_display_is_named_in_one_short_line)
 {
     // NOTE: SDL falls back on its offscreen driver when X11 and Wayland both
     // fail, and libwayland complains about XDG_RUNTIME_DIR on stderr.
-    setenv("DISPLAY", ":173", 1);
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("SDL_VIDEODRIVER");
     unsetenv("XDG_RUNTIME_DIR");
+    const std::pair<std::string, std::string> names[] = {{":173", "\":173\": no X server answers there"},
+        {std::string(5000, '\n'), '"' + std::string(32, '?') + "...\": not a display name ([host]:number[.screen])"}};
+    for (const auto& [display, shown] : names) {
+        setenv("DISPLAY", display.c_str(), 1);
+        expect_no_display(create_window_capturing_stderr(), ("cannot open the X display " + shown).c_str());
+    }
+    unsetenv("DISPLAY");
+    setenv("WAYLAND_DISPLAY", "/none/wayland-1", 1);
     expect_no_display(create_window_capturing_stderr(),
-                      "cannot open the X display \":173\": no X server answers there");
+                      "cannot connect to the Wayland display \"/none/wayland-1\": no compositor answers there");
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
 }
 
