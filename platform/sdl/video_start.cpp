@@ -54,7 +54,7 @@ static int video_init_quietly()
 static const char* video_display_failure()
 {
     const bool any = !video_variable_set("SDL_VIDEODRIVER");
-    const char* failure = any || video_driver_asked_for("x11") ? layer_x11_connection_failure() : nullptr;
+    const char* failure = (any || video_driver_asked_for("x11")) ? layer_x11_connection_failure() : nullptr;
     if (!failure && (any || video_driver_asked_for("wayland")))
         failure = layer_wayland_connection_failure();
     return failure;
