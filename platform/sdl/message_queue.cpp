@@ -23,8 +23,8 @@ DWORD layer_now()
     return seconds * 1000u + milliseconds;
 }
 
-// A noted SIGINT/SIGTERM becomes the close button's request once there is a
-// window to close; until then it waits.
+// A noted SIGINT/SIGTERM/SIGHUP becomes the close button's request once there
+// is a window to close; until then it waits.
 void layer_peek_starts()
 {
     if (!layer_signal_pending())

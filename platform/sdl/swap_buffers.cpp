@@ -20,5 +20,6 @@ BOOL WINAPI SwapBuffers(HDC device_context)
     // A swap on a double-buffered window flushes; do the same here.
     if (window->single_buffered)
         glFlush();
+    layer_wait_while_hidden(window);
     return TRUE;
 }

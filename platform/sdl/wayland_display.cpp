@@ -181,6 +181,26 @@ bool layer_avoid_seatless_wayland()
     return true;
 }
 
+const char* layer_wayland_connection_failure()
+{
+    static char cause[160];
+    const char* name = getenv("WAYLAND_DISPLAY");
+    if (!name || !*name || getenv("WAYLAND_SOCKET"))
+        return nullptr;
+    // NOTE: libwayland finds a relative name only in XDG_RUNTIME_DIR, and
+    // says so on stderr when that is unset.
+    const bool located = name[0] == '/' || !wayland_socket_path().empty();
+    layer_wayland_client client;
+    wl_display* display = nullptr;
+    if (located && wayland_client(&client) && (display = client.display_connect(nullptr)) != nullptr) {
+        client.display_disconnect(display);
+        return nullptr;
+    }
+    snprintf(cause, sizeof cause, "cannot connect to the Wayland display %s: %s", layer_quoted_name(name),
+             located ? "no compositor answers there" : "XDG_RUNTIME_DIR is not set");
+    return cause;
+}
+
 // Words for the error that ended a Wayland connection.
 static const char* wayland_loss_cause(int error)
 {
