@@ -202,7 +202,7 @@ void layer_exit_if_display_lost()
         return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+    if (!SDL_GetWindowWMInfo(window->native->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
         return;
     layer_wayland_client client;
     if (!wayland_client(&client))
