@@ -155,7 +155,6 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define WM_APP 0x8000
 
 #define SC_CLOSE 0xF060
-#define SC_KEYMENU 0xF100
 
 // WM_SIZE's wParam.
 #define SIZE_RESTORED 0
