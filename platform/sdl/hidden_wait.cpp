@@ -14,7 +14,7 @@ static const int hidden_wait_slice_ms = 250;
 // merely covered or moved off the screen do not count.
 static bool hidden_from_view(HWND window)
 {
-    const Uint32 flags = SDL_GetWindowFlags(window->sdl_window);
+    const Uint32 flags = SDL_GetWindowFlags(window->native->sdl_window);
     if (flags & SDL_WINDOW_MINIMIZED)
         return true;
     return (flags & SDL_WINDOW_HIDDEN) && (window->style & WS_VISIBLE);

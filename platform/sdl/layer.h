@@ -1,21 +1,21 @@
-// The layer's own records and the calls its files make to one another.  None
-// of this is part of the Win32 surface; every name carries the layer_ prefix.
+// The SDL backend's own records and the calls its files make to one another.
+// None of this is part of the Win32 surface; every name carries the layer_
+// prefix.  What it implements for the front is in ../common/backend.h.
 #pragma once
 
 #include "../common/layer_common.h"
 
 #include <SDL.h>
 
-struct win32_window {
-    WNDPROC procedure;
-    DWORD style;
+struct backend_window {
     SDL_Window* sdl_window;
     Uint32 sdl_id;
-    win32_device_context device_context;
     bool single_buffered;  // its GL contexts draw without a back buffer
-    bool needs_paint;  // WM_PAINT is produced while set; validation clears it
-    bool destroying;   // inside DestroyWindow: its messages are on their way
 };
+
+// True when the SDL in use is no newer than major.minor.patch: a workaround
+// for a fault seen in that version applies only up to it.
+bool layer_sdl_at_most(int major, int minor, int patch);
 
 // --- failure_cause.cpp
 // The cause of a failed creation step: the X error when one came, else SDL's
@@ -31,7 +31,7 @@ bool layer_start_video();
 bool layer_video_started();
 
 // --- wayland_display.cpp
-// Keeps SDL off a Wayland display that has no input seat (SDL 2.26 crashes
+// Keeps SDL off a Wayland display that has no input seat (SDL 2.26.5 crashes
 // starting on one): false, with the failure recorded, when no other driver is
 // left to try.  Called before SDL's video start-up.
 bool layer_avoid_seatless_wayland();
@@ -73,16 +73,9 @@ bool layer_x11_window_manager_frames_windows();
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
-// --- window_table.cpp: the one table of live windows.
+// --- native_window.cpp
+// The live window SDL knows by this id; NULL if none.
 HWND layer_window_from_sdl_id(Uint32 sdl_id);
-// The oldest live top-level window, which gets close requests and unaddressed
-// input; NULL when there is none.
-HWND layer_first_window();
-
-// --- message_queue.cpp: the SDL side of the queue.
-// Appends a message to the input stage, with the modifiers (layer_modifier
-// bits) it came with.
-void layer_queue_input(const MSG& message, int modifiers);
 
 // --- hidden_wait.cpp
 // Returns at once unless `window` is minimised or unmapped; then waits for
