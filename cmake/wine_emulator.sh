@@ -16,8 +16,12 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 if ! timeout 20 "$loader" --version >/dev/null 2>&1; then
-  echo "NOT RUN: $loader cannot be started here ($(uname -r); 32-bit support in the kernel?)" >&2
-  [[ ${TERRAIN_REQUIRE_I686:-0} == 1 ]] && exit 1
+  why="$loader cannot be started here ($(uname -r); 32-bit support in the kernel?)"
+  if [[ ${TERRAIN_REQUIRE_I686:-0} == 1 ]]; then
+    echo "FAIL: $why" >&2
+    exit 1
+  fi
+  echo "NOT RUN: $why" >&2
   exit 77
 fi
 
