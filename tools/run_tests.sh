@@ -78,7 +78,10 @@ step "Windows ZIP" tools/windows_zip.sh build-win32 build-win64
 tree build-i386 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake
 tree build-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-aarch64.cmake
 step build ctest --test-dir build --output-on-failure -j"$(nproc)"
-if tools/build_web.sh >"$log" 2>&1; then
+# build_web.sh assembles the site; the tree's other tools are built after it
+# (NOTE: emscripten's tools need Debian's node modules).
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+if tools/build_web.sh >"$log" 2>&1 && nice cmake --build build-web -j"$(nproc)" >"$log" 2>&1; then
   step build-web ctest --test-dir build-web --output-on-failure -j"$(nproc)"
 else
   cat "$log"
