@@ -1,22 +1,14 @@
+# cmake -P matches_native.cmake NATIVE_TOOL "ARGS,ARGS,..." CROSS_COMMAND...
 # Runs a cross build's tool (through its emulator) and the native build's
-# with the same arguments, once per call, and fails on any difference in what
-# they print, the decimals in parentheses aside: the bits decide.
-#   cmake -P matches_native.cmake NATIVE_TOOL "ARGS,ARGS,..." CROSS_COMMAND...
-# (calls separated by commas, a call's arguments by spaces).
-if(CMAKE_ARGC LESS 6)
-  message(FATAL_ERROR "usage: cmake -P matches_native.cmake NATIVE_TOOL CALLS CROSS_COMMAND...")
-endif()
+# with the same arguments, once per call (calls separated by commas), and
+# fails on any difference in what they print, the decimals in parentheses
+# aside: the bits decide.
 set(native "${CMAKE_ARGV3}")
 string(REPLACE "," ";" calls "${CMAKE_ARGV4}")
-list(REMOVE_ITEM calls "")
 math(EXPR last "${CMAKE_ARGC} - 1")
-set(cross)
 foreach(i RANGE 5 ${last})
   list(APPEND cross "${CMAKE_ARGV${i}}")
 endforeach()
-if(NOT EXISTS "${native}")
-  message(FATAL_ERROR "no native tool at ${native}: build it in the native tree first")
-endif()
 
 function(tool_output result)
   execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE text ERROR_VARIABLE errors RESULT_VARIABLE status TIMEOUT 1800)
@@ -29,7 +21,6 @@ function(tool_output result)
   set(${result}_bits "${bits}" PARENT_SCOPE)
 endfunction()
 
-set(differing "")
 foreach(call IN LISTS calls)
   separate_arguments(arguments UNIX_COMMAND "${call}")
   tool_output(actual ${cross} ${arguments})
@@ -42,5 +33,3 @@ endforeach()
 if(differing)
   message(FATAL_ERROR "differs from the native build at${differing}")
 endif()
-list(LENGTH calls count)
-message(STATUS "prints the native build's bits in all ${count} calls")
