@@ -2,7 +2,7 @@
 # windows_zip.sh [WIN32_BUILD [WIN64_BUILD [OUT_DIR]]]: one ZIP of the 32-bit
 # and 64-bit Windows viewers, made with CPack from two configured and built
 # Windows build trees (default build-win32/ and build-win64/, as
-# tools/windows_tests.sh makes them).  Each build's `cmake --install` goes
+# tools/run_tests.sh makes them).  Each build's `cmake --install` goes
 # into its own folder, beside a readme and the licence, so the ZIP holds
 #   terrain-viewers-VERSION-windows/README.txt, LICENSE.txt
 #   terrain-viewers-VERSION-windows/win32/bin/terrain320.exe ...

@@ -4,6 +4,8 @@ repeated starts and ends, and a flood of input.
 
 Usage: viewer_e2e_test.py PROGRAM CLOSE_TOOL BURST_TOOL [unittest options]
 CLOSE_TOOL is send_close_request, BURST_TOOL send_input_burst (XTest).
+E2E_LAUNCHER is a command (words separated by spaces) that runs PROGRAM,
+such as Wine's for the Windows viewers;
 E2E_RUNS sets the number of repeated runs (default 5; the soak runs 50);
 E2E_PROFILED=OFF (a build without profiling) expects no gmon.out;
 E2E_FAIL_ALLOCATION names the allocator that runs out of memory (built as
@@ -11,6 +13,7 @@ fail_allocation).  The desktop and broken-environment cases behave alike for
 every program and run with one (terrain32; terrain320 for the height field)."""
 
 import os
+import shlex
 import signal
 import subprocess
 import sys
@@ -22,12 +25,13 @@ from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_
 from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
+LAUNCHER = shlex.split(os.environ.get("E2E_LAUNCHER", ""))
 RUNS = int(os.environ.get("E2E_RUNS", "5"))
 PROFILED = os.environ.get("E2E_PROFILED", "ON").upper() not in ("OFF", "0", "FALSE", "")
 
 
 def program_name():
-    return os.path.basename(PROGRAM)
+    return os.path.splitext(os.path.basename(PROGRAM))[0]
 
 
 def start_delay():
@@ -54,7 +58,7 @@ class viewer_on_x11(XServerTestCase):
     def start(self, **options):
         """A viewer in a fresh working directory, its window visible."""
         workdir = self.enterContext(Workdir())
-        viewer = Viewer(PROGRAM, self.x, cwd=workdir, **options)
+        viewer = Viewer(LAUNCHER + [PROGRAM], self.x, cwd=workdir, **options)
         self.addCleanup(viewer.stop)
         viewer.wait_window(timeout=30)
         return viewer, workdir
