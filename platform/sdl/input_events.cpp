@@ -158,3 +158,17 @@ bool layer_take_event(const SDL_Event& event)
         return false;
     }
 }
+
+void layer_ignore_unread_events()
+{
+    // The pointer, touch and SDL's own text make no message: queued, a flood
+    // of them (a mouse swept over the window) would fill each PeekMessageA's
+    // reading with events that come to nothing and let frames in between,
+    // delaying the keys behind them.
+    static const Uint32 unread[] = {
+        SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP, SDL_MOUSEWHEEL,
+        SDL_FINGERMOTION, SDL_FINGERDOWN, SDL_FINGERUP, SDL_TEXTINPUT, SDL_TEXTEDITING,
+    };
+    for (Uint32 type : unread)
+        SDL_EventState(type, SDL_IGNORE);
+}

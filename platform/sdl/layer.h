@@ -87,3 +87,6 @@ void layer_wait_while_hidden(HWND window);
 // Turns one SDL event into input (queued) or window state; false if it made
 // no message.
 bool layer_take_event(const SDL_Event& event);
+// Keeps the events that make no message (pointer, touch, text) out of SDL's
+// queue.  Called once SDL's video has started.
+void layer_ignore_unread_events();

@@ -92,6 +92,7 @@ bool layer_start_video()
         return false;
     }
     layer_x11_watch_display();
+    layer_ignore_unread_events();
     video_started = true;
     return true;
 }
