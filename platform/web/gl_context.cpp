@@ -170,6 +170,7 @@ bool layer_present_frame(HWND window)
     HGLRC context = gl_current;
     if (!context || context->window != window)
         return false;
+    layer_keep_gl_state();
     // The programs' viewport and depth test, put back afterwards.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -192,5 +193,20 @@ bool layer_present_frame(HWND window)
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (depth_test)
         glEnable(GL_DEPTH_TEST);
+    return true;
+}
+
+bool layer_remake_surface()
+{
+    HGLRC context = gl_current;
+    if (!context)
+        return false;
+    // The lost context's objects are gone with it; their names mean nothing.
+    context->framebuffer = context->colour = context->depth = 0;
+    context->copy_program = context->copy_buffer = 0;
+    layer_gl_forget_objects();
+    if (!gl_make_surface(context) || !layer_gl_prepare_batches())
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
     return true;
 }

@@ -5,4 +5,5 @@
 void WINAPI Sleep(DWORD milliseconds)
 {
     layer_page_sleep(milliseconds);
+    layer_wait_while_context_lost();
 }

@@ -34,5 +34,6 @@ BOOL WINAPI SwapBuffers(HDC device_context)
         return TRUE;
     }
     layer_page_wait_frame();
+    layer_wait_while_context_lost();
     return TRUE;
 }
