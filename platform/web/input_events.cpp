@@ -108,12 +108,24 @@ static MSG input_key_message(const EmscriptenKeyboardEvent& event, bool down, co
     return made;
 }
 
-// Keys the browser keeps for itself: reload, developer tools, and anything
-// with Ctrl or the Meta key (copy, new tab, ...).  The window gets them too.
-static bool input_browser_key(const EmscriptenKeyboardEvent& event, const key_row& key)
+// Whether the page cancels the key's own action in the browser.  The window
+// gets every key either way; only keys that would act on the page itself
+// are cancelled: the scrolling keys, while the window has the keyboard (so
+// the page does not scroll under a viewer that takes arrows or Space).
+// Tab, Shift+Tab, the function keys, Backspace and every Alt, Ctrl or Meta
+// combination are the browser's and the visitor's (leave the page, reload,
+// go back, the address bar ...).
+static bool input_page_cancels(const EmscriptenKeyboardEvent& event, const key_row& key)
 {
-    const int f5 = VK_F1 + 4;
-    return event.ctrlKey || event.metaKey || key.virtual_key == f5 || key.virtual_key == VK_F12;
+    if (event.altKey || event.ctrlKey || event.metaKey)
+        return false;
+    switch (key.virtual_key) {
+    case VK_SPACE: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+        return layer_page_window_has_focus() != 0;
+    default:
+        return false;
+    }
 }
 
 // Returns true to keep the browser from acting on the key as well.
@@ -127,13 +139,13 @@ static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, v
     // A key held down repeats; while earlier input still waits, the repeats
     // add nothing but delay, so they are dropped.
     if (down && event->repeat && layer_message_waiting())
-        return !input_browser_key(*event, key);
+        return input_page_cancels(*event, key);
     // NOTE: html5.h's key events carry no Caps Lock state; letters follow
     // Shift alone.
     const int modifiers = (event->shiftKey ? layer_shift : 0) | (event->ctrlKey ? layer_ctrl : 0) |
                           (event->altKey ? layer_alt : 0);
     layer_queue_input(input_key_message(*event, down, key, window), modifiers);
-    return !input_browser_key(*event, key);
+    return input_page_cancels(*event, key);
 }
 
 // Mouse messages' wParam: the buttons (a DOM buttons mask: 1 left, 2 right,
@@ -177,8 +189,12 @@ static EM_BOOL input_mouse(int event_type, const EmscriptenMouseEvent* event, vo
         message = input_button_message(event->button, event_type == EMSCRIPTEN_EVENT_MOUSEDOWN);
     if (!message)
         return EM_FALSE;
-    const LPARAM position = static_cast<LPARAM>((static_cast<DWORD>(event->targetY & 0xFFFF) << 16) |
-                                                (event->targetX & 0xFFFF));
+    // While the window is scaled down to fit a narrow screen, the canvas's
+    // CSS pixels are fewer than its client pixels.
+    const double css_width = layer_page_client_css_width();
+    const double scale = css_width > 0 ? window->client_width / css_width : 1.0;
+    const int x = static_cast<int>(event->targetX * scale), y = static_cast<int>(event->targetY * scale);
+    const LPARAM position = static_cast<LPARAM>((static_cast<DWORD>(y & 0xFFFF) << 16) | (x & 0xFFFF));
     MSG made = {window, message, input_mouse_flags(*event, event->buttons), position, layer_now(), {0, 0}};
     layer_queue_input(made, 0);
     return EM_FALSE;
