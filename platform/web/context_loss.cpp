@@ -10,6 +10,7 @@
 #include "layer.h"
 
 #include <GLES2/gl2.h>
+#include <webgl/webgl1.h>
 
 #include <stdlib.h>
 
@@ -20,50 +21,85 @@ static const int loss_deadline_ms = 10000;
 static const int loss_poll_ms = 50;
 
 // The WebGL state a program sets for its frames (the host sets it once,
-// after making the context current), as it was at the last frame shown.
+// after making the context current), recorded as the calls go by: a query
+// at each frame would make the browser wait for the GPU's previous frame.
 // The matrices are kept in wasm (gl_immediate.cpp) and survive a loss.
 struct loss_gl_state {
-    bool kept;
     GLint viewport[4];
     GLfloat clear_colour[4];
     GLfloat clear_depth;
-    GLint depth_func;
-    GLboolean depth_test, cull_face, blend;
+    GLenum depth_func;
+    unsigned enabled;  // bit i: loss_capabilities[i] is on
 };
-static loss_gl_state loss_state = {};
+static loss_gl_state loss_state = {{0, 0, 0, 0}, {0, 0, 0, 0}, 1.0f, GL_LESS, 0};
+static const GLenum loss_capabilities[] = {GL_DEPTH_TEST, GL_CULL_FACE, GL_BLEND, GL_SCISSOR_TEST,
+                                           GL_POLYGON_OFFSET_FILL};
 
-void layer_keep_gl_state()
+static void loss_record_capability(GLenum capability, bool enabled)
 {
-    glGetIntegerv(GL_VIEWPORT, loss_state.viewport);
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, loss_state.clear_colour);
-    glGetFloatv(GL_DEPTH_CLEAR_VALUE, &loss_state.clear_depth);
-    glGetIntegerv(GL_DEPTH_FUNC, &loss_state.depth_func);
-    loss_state.depth_test = glIsEnabled(GL_DEPTH_TEST);
-    loss_state.cull_face = glIsEnabled(GL_CULL_FACE);
-    loss_state.blend = glIsEnabled(GL_BLEND);
-    loss_state.kept = true;
+    for (unsigned i = 0; i < sizeof loss_capabilities / sizeof loss_capabilities[0]; ++i) {
+        if (loss_capabilities[i] == capability)
+            loss_state.enabled = enabled ? loss_state.enabled | (1u << i) : loss_state.enabled & ~(1u << i);
+    }
 }
 
-static void loss_enable(GLenum capability, GLboolean enabled)
+// The GL entry points that set that state: recorded, then passed to WebGL.
+void glEnable(GLenum capability)
 {
-    if (enabled)
-        glEnable(capability);
-    else
-        glDisable(capability);
+    loss_record_capability(capability, true);
+    emscripten_glEnable(capability);
 }
 
-static void loss_restore_gl_state()
+void glDisable(GLenum capability)
 {
-    if (!loss_state.kept)
-        return;
-    glViewport(loss_state.viewport[0], loss_state.viewport[1], loss_state.viewport[2], loss_state.viewport[3]);
-    glClearColor(loss_state.clear_colour[0], loss_state.clear_colour[1], loss_state.clear_colour[2],
-                 loss_state.clear_colour[3]);
-    glClearDepthf(loss_state.clear_depth);
-    glDepthFunc(static_cast<GLenum>(loss_state.depth_func));
-    loss_enable(GL_DEPTH_TEST, loss_state.depth_test);
-    loss_enable(GL_CULL_FACE, loss_state.cull_face);
-    loss_enable(GL_BLEND, loss_state.blend);
+    loss_record_capability(capability, false);
+    emscripten_glDisable(capability);
+}
+
+void glViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    loss_state.viewport[0] = x;
+    loss_state.viewport[1] = y;
+    loss_state.viewport[2] = width;
+    loss_state.viewport[3] = height;
+    emscripten_glViewport(x, y, width, height);
+}
+
+void glClearColor(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha)
+{
+    loss_state.clear_colour[0] = red;
+    loss_state.clear_colour[1] = green;
+    loss_state.clear_colour[2] = blue;
+    loss_state.clear_colour[3] = alpha;
+    emscripten_glClearColor(red, green, blue, alpha);
+}
+
+void glClearDepthf(GLfloat depth)
+{
+    loss_state.clear_depth = depth;
+    emscripten_glClearDepthf(depth);
+}
+
+void glDepthFunc(GLenum function)
+{
+    loss_state.depth_func = function;
+    emscripten_glDepthFunc(function);
+}
+
+// Puts the recorded state into the new context (which starts with GL's
+// defaults), through WebGL directly.
+static void loss_restore_gl_state(const loss_gl_state& s)
+{
+    emscripten_glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
+    emscripten_glClearColor(s.clear_colour[0], s.clear_colour[1], s.clear_colour[2], s.clear_colour[3]);
+    emscripten_glClearDepthf(s.clear_depth);
+    emscripten_glDepthFunc(s.depth_func);
+    for (unsigned i = 0; i < sizeof loss_capabilities / sizeof loss_capabilities[0]; ++i) {
+        if (s.enabled & (1u << i))
+            emscripten_glEnable(loss_capabilities[i]);
+        else
+            emscripten_glDisable(loss_capabilities[i]);
+    }
 }
 
 static void loss_give_up()
@@ -84,7 +120,10 @@ void layer_wait_while_context_lost()
             loss_give_up();
         layer_page_sleep(loss_poll_ms);
     }
+    // Making the surface sets state of its own (the whole canvas as viewport).
+    const loss_gl_state kept = loss_state;
     if (!layer_remake_surface())
         loss_give_up();
-    loss_restore_gl_state();
+    loss_restore_gl_state(kept);
+    loss_state = kept;
 }

@@ -170,7 +170,6 @@ bool layer_present_frame(HWND window)
     HGLRC context = gl_current;
     if (!context || context->window != window)
         return false;
-    layer_keep_gl_state();
     // The programs' viewport and depth test, put back afterwards.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);

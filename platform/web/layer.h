@@ -36,9 +36,8 @@ bool layer_present_frame(HWND window);
 // batches' objects again in it, bound for drawing; false when WebGL refuses.
 bool layer_remake_surface();
 
-// --- context_loss.cpp
-// Notes the WebGL state the program has set, for a context made again.
-void layer_keep_gl_state();
+// --- context_loss.cpp (which also records glEnable, glViewport and the
+// other calls that set WebGL state, for a context made again)
 // Returns at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
 // again; ends the run (status 1) if it is not restored in time.
