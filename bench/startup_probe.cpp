@@ -5,10 +5,10 @@
 // A GUI program with the real start-up (platform/sdl/entry.cpp) that takes
 // the viewer's own start-up steps (run_viewer.h; the terrain320 pause left
 // out), timing each, then runs its message loop and ends it right after the
-// first swap.  The time spent inside the
-// SDL, GL and GLU calls that making the window and the context involve is
-// summed separately (our own entry points below stand in front of the
-// libraries'), so that what remains of those steps is our own work.
+// first swap.  The time spent inside the SDL, Xlib, GL and GLU calls that
+// making the window and the context involve is summed separately (our own
+// entry points below stand in front of the libraries'), so that what
+// remains of those steps is our own work.
 //
 // Prints one line of "name value" pairs, all in milliseconds:
 //   to_main       launch to WinMain: exec, dynamic loading, the entry's set-up
@@ -28,6 +28,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -48,74 +50,83 @@ void on_swap(long swaps)
     }
 }
 
+// Every library call that making the window and the context involves (SDL,
+// Xlib, GL, GLU): return type, name, parameters, arguments.  For each, a
+// pointer to the library's own, looked up before any timing starts (a lookup
+// takes tens of microseconds and is the probe's cost, not the viewer's), and
+// an entry point of ours in front of it that adds its duration to
+// time_in_library_ns.
+#define LIBRARY_CALLS(X) \
+    X(int, SDL_InitSubSystem, (Uint32 a), (a)) \
+    X(SDL_Window*, SDL_CreateWindow, (const char* a, int b, int c, int d, int e, Uint32 f), (a, b, c, d, e, f)) \
+    X(void, SDL_ShowWindow, (SDL_Window * a), (a)) \
+    X(void, SDL_HideWindow, (SDL_Window * a), (a)) \
+    X(SDL_bool, SDL_GetWindowWMInfo, (SDL_Window * a, SDL_SysWMinfo* b), (a, b)) \
+    X(Uint32, SDL_GetWindowID, (SDL_Window * a), (a)) \
+    X(SDL_bool, SDL_SetHint, (const char* a, const char* b), (a, b)) \
+    X(const char*, SDL_GetCurrentVideoDriver, (), ()) \
+    X(void, SDL_GL_ResetAttributes, (), ()) \
+    X(int, SDL_GL_SetAttribute, (SDL_GLattr a, int b), (a, b)) \
+    X(SDL_GLContext, SDL_GL_CreateContext, (SDL_Window * a), (a)) \
+    X(int, SDL_GL_MakeCurrent, (SDL_Window * a, SDL_GLContext b), (a, b)) \
+    X(int, SDL_GL_SetSwapInterval, (int a), (a)) \
+    X(SDL_Window*, SDL_GL_GetCurrentWindow, (), ()) \
+    X(SDL_GLContext, SDL_GL_GetCurrentContext, (), ()) \
+    X(Display*, XOpenDisplay, (const char* a), (a)) \
+    X(int, XCloseDisplay, (Display * a), (a)) \
+    X(XErrorHandler, XSetErrorHandler, (XErrorHandler a), (a)) \
+    X(XIOErrorHandler, XSetIOErrorHandler, (XIOErrorHandler a), (a)) \
+    X(Atom, XInternAtom, (Display * a, const char* b, Bool c), (a, b, c)) \
+    X(int, XGetWindowProperty, \
+      (Display * a, Window b, Atom c, long d, long e, Bool f, Atom g, Atom* h, int* i, unsigned long* j, \
+       unsigned long* k, unsigned char** l), \
+      (a, b, c, d, e, f, g, h, i, j, k, l)) \
+    X(int, XChangeProperty, (Display * a, Window b, Atom c, Atom d, int e, int f, const unsigned char* g, int h), \
+      (a, b, c, d, e, f, g, h)) \
+    X(int, XFree, (void* a), (a)) \
+    X(int, XSync, (Display * a, Bool b), (a, b)) \
+    X(int, XFlush, (Display * a), (a)) \
+    X(void, glViewport, (GLint a, GLint b, GLsizei c, GLsizei d), (a, b, c, d)) \
+    X(void, glMatrixMode, (GLenum a), (a)) \
+    X(void, glLoadIdentity, (), ()) \
+    X(void, gluPerspective, (GLdouble a, GLdouble b, GLdouble c, GLdouble d), (a, b, c, d)) \
+    X(void, glClearColor, (GLclampf a, GLclampf b, GLclampf c, GLclampf d), (a, b, c, d)) \
+    X(void, glShadeModel, (GLenum a), (a)) \
+    X(void, glEnable, (GLenum a), (a))
+
+#define DECLARE_LIBRARY_POINTER(type, name, params, args) type(*real_##name) params = nullptr;
+LIBRARY_CALLS(DECLARE_LIBRARY_POINTER)
+
 // The library function `name`, found behind ours.
-template <typename Function>
-Function library_function(const char* name)
+void* library_function(const char* name)
 {
     void* found = dlsym(RTLD_NEXT, name);
     if (!found) {
         fprintf(stderr, "startup_probe: %s not found\n", name);
         abort();
     }
-    return reinterpret_cast<Function>(found);
+    return found;
 }
-
-// Runs `call` and adds its duration to time_in_library_ns.
-template <typename Call>
-auto timed_in_library(Call call)
-{
-    const long long start = monotonic_ns();
-    auto result = call();
-    time_in_library_ns += monotonic_ns() - start;
-    return result;
-}
-
-// The libraries' own entry points, looked up before any timing starts (a
-// lookup takes tens of microseconds and is the probe's cost, not the viewer's).
-int (*real_SDL_InitSubSystem)(Uint32) = nullptr;
-SDL_Window* (*real_SDL_CreateWindow)(const char*, int, int, int, int, Uint32) = nullptr;
-void (*real_SDL_ShowWindow)(SDL_Window*) = nullptr;
-SDL_GLContext (*real_SDL_GL_CreateContext)(SDL_Window*) = nullptr;
-int (*real_SDL_GL_MakeCurrent)(SDL_Window*, SDL_GLContext) = nullptr;
-int (*real_SDL_GL_SetSwapInterval)(int) = nullptr;
-SDL_bool (*real_SDL_SetHint)(const char*, const char*) = nullptr;
-void (*real_SDL_GL_ResetAttributes)() = nullptr;
-int (*real_SDL_GL_SetAttribute)(SDL_GLattr, int) = nullptr;
-const char* (*real_SDL_GetCurrentVideoDriver)() = nullptr;
-Uint32 (*real_SDL_GetWindowID)(SDL_Window*) = nullptr;
-SDL_Window* (*real_SDL_GL_GetCurrentWindow)() = nullptr;
-SDL_GLContext (*real_SDL_GL_GetCurrentContext)() = nullptr;
-void (*real_glViewport)(GLint, GLint, GLsizei, GLsizei) = nullptr;
-void (*real_glMatrixMode)(GLenum) = nullptr;
-void (*real_glLoadIdentity)() = nullptr;
-void (*real_gluPerspective)(GLdouble, GLdouble, GLdouble, GLdouble) = nullptr;
-void (*real_glClearColor)(GLclampf, GLclampf, GLclampf, GLclampf) = nullptr;
-void (*real_glShadeModel)(GLenum) = nullptr;
-void (*real_glEnable)(GLenum) = nullptr;
 
 void resolve_library_functions()
 {
-    real_SDL_InitSubSystem = library_function<int (*)(Uint32)>("SDL_InitSubSystem");
-    real_SDL_CreateWindow = library_function<SDL_Window* (*)(const char*, int, int, int, int, Uint32)>("SDL_CreateWindow");
-    real_SDL_ShowWindow = library_function<void (*)(SDL_Window*)>("SDL_ShowWindow");
-    real_SDL_GL_CreateContext = library_function<SDL_GLContext (*)(SDL_Window*)>("SDL_GL_CreateContext");
-    real_SDL_GL_MakeCurrent = library_function<int (*)(SDL_Window*, SDL_GLContext)>("SDL_GL_MakeCurrent");
-    real_SDL_GL_SetSwapInterval = library_function<int (*)(int)>("SDL_GL_SetSwapInterval");
-    real_SDL_SetHint = library_function<SDL_bool (*)(const char*, const char*)>("SDL_SetHint");
-    real_SDL_GL_ResetAttributes = library_function<void (*)()>("SDL_GL_ResetAttributes");
-    real_SDL_GL_SetAttribute = library_function<int (*)(SDL_GLattr, int)>("SDL_GL_SetAttribute");
-    real_SDL_GetCurrentVideoDriver = library_function<const char* (*)()>("SDL_GetCurrentVideoDriver");
-    real_SDL_GetWindowID = library_function<Uint32 (*)(SDL_Window*)>("SDL_GetWindowID");
-    real_SDL_GL_GetCurrentWindow = library_function<SDL_Window* (*)()>("SDL_GL_GetCurrentWindow");
-    real_SDL_GL_GetCurrentContext = library_function<SDL_GLContext (*)()>("SDL_GL_GetCurrentContext");
-    real_glViewport = library_function<void (*)(GLint, GLint, GLsizei, GLsizei)>("glViewport");
-    real_glMatrixMode = library_function<void (*)(GLenum)>("glMatrixMode");
-    real_glLoadIdentity = library_function<void (*)()>("glLoadIdentity");
-    real_gluPerspective = library_function<void (*)(GLdouble, GLdouble, GLdouble, GLdouble)>("gluPerspective");
-    real_glClearColor = library_function<void (*)(GLclampf, GLclampf, GLclampf, GLclampf)>("glClearColor");
-    real_glShadeModel = library_function<void (*)(GLenum)>("glShadeModel");
-    real_glEnable = library_function<void (*)(GLenum)>("glEnable");
+#define RESOLVE_LIBRARY_POINTER(type, name, params, args) \
+    real_##name = reinterpret_cast<decltype(real_##name)>(library_function(#name));
+    LIBRARY_CALLS(RESOLVE_LIBRARY_POINTER)
 }
+
+// Adds the time from its construction to its end to time_in_library_ns,
+// unless it is inside another library call: SDL calls Xlib through the same
+// entry points as our code does, and that time is already counted.
+int library_depth = 0;
+struct library_timer {
+    long long start_ns = library_depth++ == 0 ? monotonic_ns() : 0;
+    ~library_timer()
+    {
+        if (--library_depth == 0)
+            time_in_library_ns += monotonic_ns() - start_ns;
+    }
+};
 
 long minor_faults()
 {
@@ -133,132 +144,13 @@ double ms(long long ns)
 
 extern "C" {
 
-int SDL_InitSubSystem(Uint32 a)
-{
-    return timed_in_library([&] { return real_SDL_InitSubSystem(a); });
-}
-
-SDL_Window* SDL_CreateWindow(const char* a, int b, int c, int d, int e, Uint32 f)
-{
-    return timed_in_library([&] { return real_SDL_CreateWindow(a, b, c, d, e, f); });
-}
-
-void SDL_ShowWindow(SDL_Window* a)
-{
-    timed_in_library([&] {
-        real_SDL_ShowWindow(a);
-        return 0;
-    });
-}
-
-SDL_GLContext SDL_GL_CreateContext(SDL_Window* a)
-{
-    return timed_in_library([&] { return real_SDL_GL_CreateContext(a); });
-}
-
-int SDL_GL_MakeCurrent(SDL_Window* a, SDL_GLContext b)
-{
-    return timed_in_library([&] { return real_SDL_GL_MakeCurrent(a, b); });
-}
-
-int SDL_GL_SetSwapInterval(int a)
-{
-    return timed_in_library([&] { return real_SDL_GL_SetSwapInterval(a); });
-}
-
-SDL_bool SDL_SetHint(const char* a, const char* b)
-{
-    return timed_in_library([&] { return real_SDL_SetHint(a, b); });
-}
-
-void SDL_GL_ResetAttributes()
-{
-    timed_in_library([&] {
-        real_SDL_GL_ResetAttributes();
-        return 0;
-    });
-}
-
-int SDL_GL_SetAttribute(SDL_GLattr a, int b)
-{
-    return timed_in_library([&] { return real_SDL_GL_SetAttribute(a, b); });
-}
-
-const char* SDL_GetCurrentVideoDriver()
-{
-    return timed_in_library([&] { return real_SDL_GetCurrentVideoDriver(); });
-}
-
-Uint32 SDL_GetWindowID(SDL_Window* a)
-{
-    return timed_in_library([&] { return real_SDL_GetWindowID(a); });
-}
-
-SDL_Window* SDL_GL_GetCurrentWindow()
-{
-    return timed_in_library([&] { return real_SDL_GL_GetCurrentWindow(); });
-}
-
-SDL_GLContext SDL_GL_GetCurrentContext()
-{
-    return timed_in_library([&] { return real_SDL_GL_GetCurrentContext(); });
-}
-
-void glViewport(GLint a, GLint b, GLsizei c, GLsizei d)
-{
-    timed_in_library([&] {
-        real_glViewport(a, b, c, d);
-        return 0;
-    });
-}
-
-void glMatrixMode(GLenum a)
-{
-    timed_in_library([&] {
-        real_glMatrixMode(a);
-        return 0;
-    });
-}
-
-void glLoadIdentity()
-{
-    timed_in_library([&] {
-        real_glLoadIdentity();
-        return 0;
-    });
-}
-
-void gluPerspective(GLdouble a, GLdouble b, GLdouble c, GLdouble d)
-{
-    timed_in_library([&] {
-        real_gluPerspective(a, b, c, d);
-        return 0;
-    });
-}
-
-void glClearColor(GLclampf a, GLclampf b, GLclampf c, GLclampf d)
-{
-    timed_in_library([&] {
-        real_glClearColor(a, b, c, d);
-        return 0;
-    });
-}
-
-void glShadeModel(GLenum a)
-{
-    timed_in_library([&] {
-        real_glShadeModel(a);
-        return 0;
-    });
-}
-
-void glEnable(GLenum a)
-{
-    timed_in_library([&] {
-        real_glEnable(a);
-        return 0;
-    });
-}
+#define TIMED_LIBRARY_CALL(type, name, params, args) \
+    type name params \
+    { \
+        library_timer timer; \
+        return real_##name args; \
+    }
+LIBRARY_CALLS(TIMED_LIBRARY_CALL)
 
 }  // extern "C"
 

@@ -15,3 +15,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # libstdc++ and winpthread are linked in; the system DLLs (kernel32, user32,
 # gdi32, opengl32, glu32, msvcrt) stay dynamic, as every Windows has them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# CTest runs the tests under Wine, in a prefix of the build tree's own
+# (made by the tests' wine_prefix step, cmake/wine_emulator.sh).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL i686)
+  set(TERRAIN_WINE_LOADER /usr/lib/wine/wine)
+else()
+  set(TERRAIN_WINE_LOADER /usr/lib/wine/wine64)
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine_emulator.sh ${TERRAIN_WINE_LOADER}
+    ${CMAKE_BINARY_DIR}/wine-prefix)

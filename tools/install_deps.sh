@@ -2,20 +2,29 @@
 # Installs the Debian packages that building, running and testing the viewers
 # need.  Idempotent and quiet: when everything is already there it asks apt
 # nothing at all.
-#   install_deps.sh [--windows] [--web] [PACKAGE...]
+#   install_deps.sh [--viewer] [--windows] [--web] [--cross] [PACKAGE...]
+# --viewer installs only what building and running a viewer needs (also on a
+# private X server, when there is no display), without the test toolchain
+# (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
 # --windows adds the MinGW-w64 cross compilers and Wine (64-bit, and 32-bit
 # from the i386 architecture, which it enables).  --web adds emscripten, for
 # the browser build, chromium with nodejs, which run it, and the npm package
-# that drives the browser in the tests.
+# that drives the browser in the tests.  --cross adds the Linux cross
+# compilers for 32-bit x86 and 64-bit ARM and qemu's user-mode emulation,
+# which runs what they build.
 set -euo pipefail
 
+viewer_only=0
 windows=0
 web=0
+cross=0
 while [[ "${1:-}" == --* ]]; do
   case "$1" in
+    --viewer) viewer_only=1 ;;
     --windows) windows=1 ;;
     --web) web=1 ;;
-    *) echo "usage: tools/install_deps.sh [--windows] [--web] [PACKAGE...]" >&2; exit 2 ;;
+    --cross) cross=1 ;;
+    *) echo "usage: tools/install_deps.sh [--viewer] [--windows] [--web] [--cross] [PACKAGE...]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -23,13 +32,21 @@ done
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-  libgtest-dev libgmock-dev libbenchmark-dev libpng-dev
-  xvfb xdotool x11-utils imagemagick libx11-dev libxtst-dev
-  weston libdecor-0-plugin-1-cairo openbox xauth
-  dpkg-dev file python3 valgrind
+  libpng-dev libx11-dev libdecor-0-plugin-1-cairo
+  xvfb xdotool x11-utils imagemagick xauth python3
 )
+if [[ $viewer_only -eq 0 ]]; then
+  packages+=(
+    libgtest-dev libgmock-dev libbenchmark-dev libxtst-dev
+    weston openbox valgrind
+    dpkg-dev file lintian desktop-file-utils man-db
+  )
+fi
 if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+fi
+if [[ $cross -eq 1 ]]; then
+  packages+=(g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user)
 fi
 if [[ $web -eq 1 ]]; then
   packages+=(emscripten chromium nodejs)

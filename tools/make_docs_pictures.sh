@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures in docs/ with frame_capture: frame 0 of each
 # viewer (docs/terrain320.png, ...) and one orbit of terrain32 as an animated
-# GIF (docs/terrain32_orbit.gif), which ImageMagick assembles.
+# GIF (docs/terrain32_orbit.gif), which ImageMagick assembles; and the
+# packages' icon, the terrain of terrain128's frame 0 cut square
+# (packaging/icons/terrain-viewers-SIZE.png).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh
@@ -14,6 +16,11 @@ for program in terrain320 terrain128 terrain32; do
   "$capture" "$program" 0 "docs/$program.png"
   echo "docs/$program.png"
 done
+for size in 48 128 256; do
+  convert docs/terrain128.png -crop 460x460+90+20 +repage -resize "${size}x$size" -strip \
+    "packaging/icons/terrain-viewers-$size.png"
+done
+echo "packaging/icons/terrain-viewers-{48,128,256}.png"
 
 # terrain32's camera turns 1/16 radian a frame: one orbit is 2*pi*16, about
 # 100.5 frames.  Every second frame at half size keeps the GIF small.

@@ -1,23 +1,95 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds everything and runs every test:
-#   - the Windows builds (i686 and x86-64) under Wine, and their ZIP;
-#   - the 32-bit x86 Linux build of the scene under qemu-i386;
-#   - the Linux build's unit, end-to-end, picture and package tests (CTest);
-#   - the browser build: the pages in headless Chromium, the wasm scene.
-# Every part runs even when an earlier one failed; the exit status is
-# non-zero when any did.
+# Installs what is needed, then configures, builds and runs the tests of
+# every tree with CTest, each target's through its emulator:
+#   build/                       Linux: unit, layer, picture, end-to-end, package
+#   build-win32/, build-win64/   Windows (MinGW-w64) under Wine
+#   build-i386/, build-aarch64/  the scene for 32-bit x86 and 64-bit ARM Linux, under qemu
+#   build-web/                   the browser: wasm under node, the pages in headless Chromium
+#   build-sanitize/              Linux again with AddressSanitizer and UndefinedBehaviorSanitizer
+# Every tree runs even when an earlier one failed; the last line counts the
+# tests of all of them, and the exit status is non-zero when any failed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/install_deps.sh --windows --web g++-multilib qemu-user || exit 1
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
-cmake --build build -j"$(nproc)" || exit 1
+started=$SECONDS
+tools/install_deps.sh --windows --web --cross || exit 1
 
-status=0
-tools/windows_tests.sh || status=1
-tools/i386_tests.sh || status=1
-tools/windows_zip.sh build-win32 build-win64 >/dev/null || status=1
-(cd build && ctest --output-on-failure -j"$(nproc)") || status=1
-tools/web_tests.sh || status=1
-# Again with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/.
-tools/run_sanitized_tests.sh || status=1
-exit $status
+passed=0 failed=0 skipped=0
+summary=()
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# Adds the counts of ctest's summary in $log to the totals, under NAME; a
+# step that printed none (it failed before its tests) counts as one failure.
+count() {
+  local name=$1 status=$2 line total bad skip
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+  if [[ -z "$line" ]]; then
+    [[ $status -eq 0 ]] && return
+    failed=$((failed + 1))
+    summary+=("$name: FAILED before its tests")
+    return
+  fi
+  read -r bad total < <(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/' <<<"$line")
+  skip=$(grep -cE '^\s+[0-9]+ - .* \((Skipped|Disabled)\)$' "$log")
+  passed=$((passed + total - bad - skip))
+  failed=$((failed + bad))
+  skipped=$((skipped + skip))
+  summary+=("$name: $((total - bad - skip)) passed, $bad failed, $skip skipped")
+}
+
+# Runs a step (a command), its output shown and kept in $log.
+step() {
+  local name=$1
+  shift
+  echo "== $name"
+  "$@" 2>&1 | tee "$log"
+  count "$name" "${PIPESTATUS[0]}"
+}
+
+# Configures and builds TREE (extra configure arguments after it), its
+# output shown only when that fails.
+build_tree() {
+  local tree=$1
+  shift
+  if ! cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release "$@" >"$log" 2>&1 ||
+      ! nice cmake --build "$tree" -j"$(nproc)" >"$log" 2>&1; then
+    cat "$log"
+    echo "FAIL: building $tree"
+    return 1
+  fi
+}
+
+tree() {
+  local tree=$1
+  shift
+  if build_tree "$tree" "$@"; then
+    step "$tree" ctest --test-dir "$tree" --output-on-failure -j"$(nproc)"
+  else
+    failed=$((failed + 1))
+    summary+=("$tree: FAILED to build")
+  fi
+}
+
+# The native tree first: the cross trees compare their tools with its own.
+build_tree build || { echo "FAIL: building build/"; exit 1; }
+tree build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+tree build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+tree build-i386 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake
+tree build-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-aarch64.cmake
+step build ctest --test-dir build --output-on-failure -j"$(nproc)"
+# build_web.sh assembles the site; the tree's other tools are built after it
+# (NOTE: emscripten's tools need Debian's node modules).
+export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
+if tools/build_web.sh >"$log" 2>&1 && nice cmake --build build-web -j"$(nproc)" >"$log" 2>&1; then
+  step build-web ctest --test-dir build-web --output-on-failure -j"$(nproc)"
+else
+  cat "$log"
+  failed=$((failed + 1))
+  summary+=("build-web: FAILED to build")
+fi
+step build-sanitize tools/run_sanitized_tests.sh
+
+echo "== all trees, in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
+printf '%s\n' "${summary[@]}"
+echo "$passed passed, $failed failed, $skipped skipped"
+[[ $failed -eq 0 ]]

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# run_viewer.sh [terrain320|terrain128|terrain32]: installs what is needed,
-# builds the viewer and runs it.  On a desktop it opens the window (Escape or
-# the close button ends it).  On a machine with no display it runs the viewer
+# run_viewer.sh [terrain320|terrain128|terrain32]: installs what a viewer
+# needs (not the test toolchain), builds it in build-viewer/ (release, no
+# profiling, no tests) and runs it.  On a desktop it opens the window (Escape
+# or the close button ends it).  On a machine with no display it runs the viewer
 # on a private X server until it has drawn the terrain, saves a screenshot,
 # ends it with Escape, and says where the picture is and how the viewer ended.
 # run_viewer.sh --web [NAME]: the same in a browser.  Builds the site
@@ -33,10 +34,11 @@ case "$program" in
   *) echo "usage: tools/run_viewer.sh [--web] [terrain320|terrain128|terrain32]" >&2; exit 2 ;;
 esac
 
-tools/install_deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j"$(nproc)" --target "$program" >/dev/null
-viewer=$PWD/build/programs/$program
+tools/install_deps.sh --viewer
+cmake -S . -B build-viewer -DCMAKE_BUILD_TYPE=Release -DTERRAIN_PROFILING=OFF -DTERRAIN_TESTS=OFF \
+  -DTERRAIN_BENCH=OFF >/dev/null
+cmake --build build-viewer -j"$(nproc)" --target "$program" >/dev/null
+viewer=$PWD/build-viewer/programs/$program
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
   exec "$viewer"
@@ -44,8 +46,8 @@ fi
 
 # No display: the test harness's private X server; the viewer runs until its
 # picture shows the terrain, which is saved, then Escape ends it.
-mkdir -p build/screenshots
-exec python3 - "$viewer" "$PWD/build/screenshots/$program.png" <<'PY'
+mkdir -p build-viewer/screenshots
+exec python3 - "$viewer" "$PWD/build-viewer/screenshots/$program.png" <<'PY'
 import os, sys
 sys.path.insert(0, "tests/harness")
 from x11_harness import XServer, Viewer, Workdir, poll, colour_regions, terrain_problem

@@ -7,7 +7,6 @@
 #include "frame_number.h"
 #include "height_field.h"
 #include "orbit_camera.h"
-#include "shortest_float.h"
 #include "terrain_mesh.h"
 #include "variant_params.h"
 
@@ -23,14 +22,15 @@ static int usage()
     return 2;
 }
 
-// "XXXXXXXX decimal": the float's bit pattern, then its shortest round-trip form.
+// "XXXXXXXX (decimal)": the float's bit pattern, which builds are compared
+// by, then a decimal for people (9 digits tell any two floats apart).
 static std::string describe(float value)
 {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    char text[16];
-    std::snprintf(text, sizeof text, "%08" PRIx32 " ", bits);
-    return text + shortest_float_text(value);
+    char text[48];
+    std::snprintf(text, sizeof text, "%08" PRIx32 " (%.9g)", bits, value);
+    return text;
 }
 
 int main(int argc, char** argv)

@@ -1,11 +1,25 @@
 // The thread's message queue, in Windows' order: posted messages first in,
 // first out; then WM_QUIT once requested; then input; then WM_PAINT.
-// PeekMessageA never waits.  What enters the input stage, and when, is each
-// backend's own (layer_queue_input, layer_pump_input).
+// PeekMessageA never waits; Sleep does.  What enters the input stage, and
+// when, is each backend's own (layer_queue_input, backend_pump_events).
 #include "layer_common.h"
 
+// NOTE: a backend may hand over many events at once (the browser hands over
+// every event that came in during a yield); a key held down or a script
+// sending keys by the thousand must not make the next frame wait for all of
+// them.  Past this many waiting messages, further input is dropped, except
+// the keys and requests that end the run.
+static const size_t queue_input_limit = 256;
+
+// A message in the input stage, with the modifiers (layer_modifier bits)
+// held when it happened.
+struct queue_input_entry {
+    MSG message;
+    int modifiers;
+};
+
 static std::deque<MSG> queue_posted;
-static std::deque<layer_queued_input> queue_input;
+static std::deque<queue_input_entry> queue_input;
 // WM_QUIT is a request, not a queued message: several merge into one.
 static bool queue_quit_requested = false;
 static int queue_quit_code = 0;
@@ -13,7 +27,7 @@ static int queue_key_modifiers = 0;
 
 static MSG queue_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    MSG made = {window, message, wparam, lparam, layer_now(), {0, 0}};
+    MSG made = {window, message, wparam, lparam, backend_now(), {0, 0}};
     return made;
 }
 
@@ -59,7 +73,7 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filte
         return FALSE;
     }
     const bool removing = (remove & PM_REMOVE) != 0;
-    layer_peek_starts();
+    backend_peek_starts();
 
     for (auto posted = queue_posted.begin(); posted != queue_posted.end(); ++posted) {
         if (queue_accepts(*posted, window, filter_min, filter_max)) {
@@ -79,7 +93,7 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filte
     }
 
     if (queue_input.empty())
-        layer_pump_input();
+        backend_pump_events();
     for (auto input = queue_input.begin(); input != queue_input.end(); ++input) {
         if (queue_accepts(input->message, window, filter_min, filter_max)) {
             *message = input->message;
@@ -127,9 +141,29 @@ bool layer_message_waiting()
     return !queue_posted.empty() || queue_quit_requested || !queue_input.empty();
 }
 
-std::deque<layer_queued_input>& layer_input_stage()
+// Messages that may end the run: never dropped.
+static bool queue_is_ending(const MSG& message)
 {
-    return queue_input;
+    return message.message == WM_SYSCOMMAND ||
+           (queue_is_key_message(message.message) && (message.wParam == VK_ESCAPE || message.wParam == VK_F4));
+}
+
+bool layer_queue_input(const MSG& message, int modifiers)
+{
+    if (queue_input.size() >= queue_input_limit && !queue_is_ending(message))
+        return false;
+    queue_input.push_back({message, modifiers});
+    return true;
+}
+
+void layer_queue_close(HWND window)
+{
+    layer_queue_input(queue_message(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
+}
+
+void WINAPI Sleep(DWORD milliseconds)
+{
+    backend_sleep(milliseconds);
 }
 
 int layer_key_modifiers()

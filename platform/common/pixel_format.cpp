@@ -13,7 +13,7 @@ HDC WINAPI GetDC(HWND window)
         return nullptr;
     }
     // Every window has its own DC (CS_OWNDC), the same one every time.
-    return layer_dc_of_window(window);
+    return &window->device_context;
 }
 
 int WINAPI ReleaseDC(HWND window, HDC device_context)

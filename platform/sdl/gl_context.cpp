@@ -1,37 +1,23 @@
-// wglCreateContext/MakeCurrent/DeleteContext over SDL's GL contexts.
+// SDL's half of the GL contexts: made, made current, released and deleted,
+// and the swap.
 #include "layer.h"
 
 #include <GL/gl.h>
 
-#include <vector>
-
-struct win32_gl_context {
+struct backend_context {
     SDL_GLContext sdl_context;
 };
 
-static std::vector<HGLRC> gl_contexts;
-
-static bool gl_is_context(HGLRC context)
+backend_context* backend_create_context(HWND window)
 {
-    for (HGLRC live : gl_contexts) {
-        if (live == context)
-            return true;
-    }
-    return false;
-}
-
-HGLRC WINAPI wglCreateContext(HDC device_context)
-{
-    HWND window = layer_drawable_window(device_context);
-    if (!window)
-        return nullptr;
+    SDL_Window* sdl_window = window->native->sdl_window;
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
     layer_chatter_begin("cannot create the GL context");
     layer_x11_catch_errors();
-    SDL_GLContext sdl_context = SDL_GL_CreateContext(window->sdl_window);
-    const char* x_error = layer_x11_caught_error(window->sdl_window);
+    SDL_GLContext sdl_context = SDL_GL_CreateContext(sdl_window);
+    const char* x_error = layer_x11_caught_error(sdl_window);
     const char* said = layer_chatter_end();
     if (!sdl_context || x_error) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, layer_failure_cause(x_error, said));
@@ -45,56 +31,49 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
     if (sdl_context) {
         GLboolean double_buffered = GL_TRUE;
         glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
-        window->single_buffered = !double_buffered;
+        window->native->single_buffered = !double_buffered;
     }
     SDL_GL_MakeCurrent(previous_context ? previous_window : nullptr, previous_context);
-    if (!sdl_context)
-        return nullptr;
-    HGLRC context = new win32_gl_context{sdl_context};
-    gl_contexts.push_back(context);
-    return context;
+    return sdl_context ? new backend_context{sdl_context} : nullptr;
 }
 
-BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
+bool backend_make_current(backend_context* context, HWND window)
 {
-    if (!context) {
-        // Nothing can be current before SDL has started.
-        if (layer_video_started())
-            SDL_GL_MakeCurrent(nullptr, nullptr);
-        return TRUE;
-    }
-    if (!gl_is_context(context)) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
-        return FALSE;
-    }
-    HWND window = layer_drawable_window(device_context);
-    if (!window)
-        return FALSE;
-    if (SDL_GL_MakeCurrent(window->sdl_window, context->sdl_context) != 0) {
+    if (SDL_GL_MakeCurrent(window->native->sdl_window, context->sdl_context) != 0) {
         layer_fail(ERROR_INVALID_HANDLE, SDL_GetError());
-        return FALSE;
+        return false;
     }
     // Swaps must never wait for the display; failing to say so is harmless
     // (Xvfb refuses any interval but its default 0).
     SDL_GL_SetSwapInterval(0);
-    return TRUE;
+    return true;
 }
 
-BOOL WINAPI wglDeleteContext(HGLRC context)
+void backend_release_current()
 {
-    if (!gl_is_context(context)) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
-        return FALSE;
-    }
+    // Nothing can be current before SDL has started.
+    if (layer_video_started())
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+}
+
+void backend_delete_context(backend_context* context)
+{
     if (SDL_GL_GetCurrentContext() == context->sdl_context)
         SDL_GL_MakeCurrent(nullptr, nullptr);
     SDL_GL_DeleteContext(context->sdl_context);
-    for (size_t i = 0; i < gl_contexts.size(); ++i) {
-        if (gl_contexts[i] == context) {
-            gl_contexts.erase(gl_contexts.begin() + i);
-            break;
-        }
-    }
     delete context;
-    return TRUE;
+}
+
+void backend_swap(HWND window)
+{
+    SDL_GL_SwapWindow(window->native->sdl_window);
+    // NOTE: SDL 2.26.5's offscreen driver draws into a single-buffered pbuffer,
+    // on which the swap does nothing, not even flush: Mesa then keeps every
+    // frame's commands queued and memory grows by about 100 KiB a frame.  A
+    // swap on a double-buffered window flushes; do the same here.  The
+    // context's own buffering is asked, not SDL's version, so a driver that
+    // gives a back buffer never pays for the flush.
+    if (window->native->single_buffered)
+        glFlush();
+    layer_wait_while_hidden(window);
 }

@@ -1,11 +1,6 @@
-// SDL events as input messages: keys, mouse, close requests and exposure.
+// SDL events as input: keys, close requests and exposure.  The mouse makes
+// no message: nothing reads one.
 #include "layer.h"
-
-// lParam bits of key messages.
-static const LPARAM input_extended_bit = 1L << 24;
-static const LPARAM input_alt_bit = 1L << 29;
-static const LPARAM input_previous_state_bit = 1L << 30;
-static const LPARAM input_transition_bit = static_cast<LPARAM>(1UL << 31);
 
 // The virtual-key code of a key, from its scancode (SDL's keysyms follow the
 // layout and give lowercase letters; virtual keys are uppercase); 0 if the
@@ -45,9 +40,9 @@ static int input_virtual_key(SDL_Scancode scancode)
     }
 }
 
-// The PC keyboard's set-1 scan code of a key (bits 16-23 of lParam), with
-// the extended bit (24) for the keys that send an E0 prefix.
-static LPARAM input_scan_code_bits(SDL_Scancode scancode)
+// The PC keyboard's set-1 scan code of a key, with `extended` set for the
+// keys that send an E0 prefix.
+static int input_scan_code(SDL_Scancode scancode, bool* extended_key)
 {
     // Letters A-Z in scancode order.
     static const unsigned char letters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
@@ -89,7 +84,8 @@ static LPARAM input_scan_code_bits(SDL_Scancode scancode)
         default: break;
         }
     }
-    return (static_cast<LPARAM>(scan) << 16) | (extended ? input_extended_bit : 0);
+    *extended_key = extended;
+    return scan;
 }
 
 // The window an event is for.  NOTE: pushed events and some drivers carry no
@@ -101,79 +97,11 @@ static HWND input_window(Uint32 sdl_id)
     return window ? window : layer_first_window();
 }
 
-// WM_KEYDOWN/UP, or WM_SYSKEYDOWN/UP while Alt is held without Ctrl (and for
-// F10), with Windows' lParam: repeat count 1, scan code, extended, Alt (29),
-// previous state (30), transition (31).
-static MSG input_key_message(const SDL_KeyboardEvent& key, HWND window, int virtual_key)
-{
-    const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
-    const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
-    const bool system = (alt && !ctrl) || virtual_key == VK_F10;
-    const bool down = key.state == SDL_PRESSED;
-    UINT message;
-    if (down)
-        message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
-    else
-        message = system ? WM_SYSKEYUP : WM_KEYUP;
-    LPARAM lparam = 1 | input_scan_code_bits(key.keysym.scancode);
-    if (alt)
-        lparam |= input_alt_bit;
-    if (!down)
-        lparam |= input_previous_state_bit | input_transition_bit;
-    else if (key.repeat)
-        lparam |= input_previous_state_bit;
-    MSG made = {window, message, static_cast<WPARAM>(virtual_key), lparam, layer_now(), {0, 0}};
-    return made;
-}
-
 // SDL's modifier state as the layer's modifier bits.
 static int input_modifiers(Uint16 sdl_modifiers)
 {
     return ((sdl_modifiers & KMOD_SHIFT) ? layer_shift : 0) | ((sdl_modifiers & KMOD_CTRL) ? layer_ctrl : 0) |
            ((sdl_modifiers & KMOD_ALT) ? layer_alt : 0) | ((sdl_modifiers & KMOD_CAPS) ? layer_caps : 0);
-}
-
-// Mouse messages' wParam: the buttons and modifiers held.
-static WPARAM input_mouse_flags(Uint32 buttons)
-{
-    const SDL_Keymod modifiers = SDL_GetModState();
-    WPARAM flags = 0;
-    if (buttons & SDL_BUTTON_LMASK)
-        flags |= MK_LBUTTON;
-    if (buttons & SDL_BUTTON_RMASK)
-        flags |= MK_RBUTTON;
-    if (buttons & SDL_BUTTON_MMASK)
-        flags |= MK_MBUTTON;
-    if (modifiers & KMOD_SHIFT)
-        flags |= MK_SHIFT;
-    if (modifiers & KMOD_CTRL)
-        flags |= MK_CONTROL;
-    return flags;
-}
-
-static LPARAM input_mouse_position(int x, int y)
-{
-    return static_cast<LPARAM>((static_cast<DWORD>(y & 0xFFFF) << 16) | (x & 0xFFFF));
-}
-
-// The window message of a mouse button event; 0 for buttons without one.
-static UINT input_button_message(Uint8 button, bool down)
-{
-    switch (button) {
-    case SDL_BUTTON_LEFT: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case SDL_BUTTON_RIGHT: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case SDL_BUTTON_MIDDLE: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    default: return 0;
-    }
-}
-
-static bool input_queue(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    if (!window || message == 0)
-        return false;
-    MSG made = {window, message, wparam, lparam, layer_now(), {0, 0}};
-    layer_queue_input(made, 0);
-    return true;
 }
 
 // Window events: the close request becomes the close button's
@@ -185,9 +113,10 @@ static bool input_window_event(const SDL_WindowEvent& event)
         return false;
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
-        return input_queue(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        layer_queue_close(window);
+        return true;
     case SDL_WINDOWEVENT_EXPOSED:
-        window->needs_paint = true;
+        layer_expose(window);
         return false;
     default:
         return false;
@@ -199,38 +128,32 @@ bool layer_take_event(const SDL_Event& event)
     switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        const int virtual_key = input_virtual_key(event.key.keysym.scancode);
+        layer_key key = {};
+        key.virtual_key = input_virtual_key(event.key.keysym.scancode);
         HWND window = input_window(event.key.windowID);
-        if (!virtual_key || !window)
+        if (!key.virtual_key || !window)
             return false;
-        layer_queue_input(input_key_message(event.key, window, virtual_key),
-                          input_modifiers(event.key.keysym.mod));
+        key.scan = input_scan_code(event.key.keysym.scancode, &key.extended);
+        key.down = event.key.state == SDL_PRESSED;
+        key.repeat = event.key.repeat != 0;
+        key.modifiers = input_modifiers(event.key.keysym.mod);
+        layer_queue_key(window, key);
         return true;
-    }
-    case SDL_MOUSEMOTION:
-        return input_queue(input_window(event.motion.windowID), WM_MOUSEMOVE,
-                           input_mouse_flags(event.motion.state),
-                           input_mouse_position(event.motion.x, event.motion.y));
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        // The buttons held once this event has happened, as Windows reports.
-        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        const Uint32 this_button = SDL_BUTTON(event.button.button);
-        Uint32 buttons = SDL_GetMouseState(nullptr, nullptr) & ~this_button;
-        if (down)
-            buttons |= this_button;
-        return input_queue(input_window(event.button.windowID),
-                           input_button_message(event.button.button, down), input_mouse_flags(buttons),
-                           input_mouse_position(event.button.x, event.button.y));
     }
     case SDL_WINDOWEVENT:
         return input_window_event(event.window);
-    case SDL_QUIT:
-        // NOTE: with our hints SDL makes no quit of its own but for a lost
-        // Wayland connection; one pushed by anything else is a close request,
-        // never swallowed.
-        layer_exit_if_display_lost();
-        return input_queue(layer_first_window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    case SDL_QUIT: {
+        // NOTE: with our hints SDL 2.26.5 makes no quit of its own but for a
+        // lost Wayland connection; one pushed by anything else is a close
+        // request, never swallowed.
+        if (layer_sdl_at_most(2, 26, 5))
+            layer_exit_if_display_lost();
+        HWND window = layer_first_window();
+        if (!window)
+            return false;
+        layer_queue_close(window);
+        return true;
+    }
     default:
         return false;
     }

@@ -1,26 +1,29 @@
-// The layer's own records and the calls its files make to one another.  None
-// of this is part of the Win32 surface; every name carries the layer_ prefix.
+// The SDL backend's own records and the calls its files make to one another.
+// None of this is part of the Win32 surface; every name carries the layer_
+// prefix.  What it implements for the front is in ../common/backend.h.
 #pragma once
 
 #include "../common/layer_common.h"
 
 #include <SDL.h>
 
-struct win32_window {
-    WNDPROC procedure;
-    DWORD style;
+struct backend_window {
     SDL_Window* sdl_window;
     Uint32 sdl_id;
-    win32_device_context device_context;
     bool single_buffered;  // its GL contexts draw without a back buffer
-    bool needs_paint;  // WM_PAINT is produced while set; validation clears it
-    bool destroying;   // inside DestroyWindow: its messages are on their way
 };
+
+// True when the SDL in use is no newer than major.minor.patch: a workaround
+// for a fault seen in that version applies only up to it.
+bool layer_sdl_at_most(int major, int minor, int patch);
 
 // --- failure_cause.cpp
 // The cause of a failed creation step: the X error when one came, else SDL's
 // error, followed by the libraries' last words in brackets when they said any.
 const char* layer_failure_cause(const char* x_error, const char* said);
+// A display's name (DISPLAY, WAYLAND_DISPLAY) as a failure line shows it:
+// quoted, cut short, with no control characters.
+const char* layer_quoted_name(const char* name);
 
 // --- video_start.cpp: SDL's video subsystem, started by the first window.
 // True once a real display is up; on failure the reason is recorded.
@@ -28,10 +31,13 @@ bool layer_start_video();
 bool layer_video_started();
 
 // --- wayland_display.cpp
-// Keeps SDL off a Wayland display that has no input seat (SDL 2.26 crashes
+// Keeps SDL off a Wayland display that has no input seat (SDL 2.26.5 crashes
 // starting on one): false, with the failure recorded, when no other driver is
 // left to try.  Called before SDL's video start-up.
 bool layer_avoid_seatless_wayland();
+// Which Wayland display in WAYLAND_DISPLAY could not be connected to and
+// why; NULL when it is unset, inherited (WAYLAND_SOCKET) or connects.
+const char* layer_wayland_connection_failure();
 // Ends the process with "NAME: lost the display: cause" and status 1 when the
 // windows' Wayland connection has broken; returns otherwise.
 void layer_exit_if_display_lost();
@@ -53,9 +59,13 @@ void layer_x11_catch_errors();
 // Ends the catching after a round trip on `window`'s connection (when one is
 // given); the first error in words, or NULL when none came.
 const char* layer_x11_caught_error(SDL_Window* window);
-// Why the X display in DISPLAY could not be used, when it can be told (a
-// refused connection, memory); NULL otherwise.
+// Which X display in DISPLAY could not be opened and why ("cannot open the
+// X display ":93": no X server answers there"); NULL when DISPLAY is unset
+// or the display opens.
 const char* layer_x11_connection_failure();
+// Before SDL's video starts: windows are to go on the X screen DISPLAY names
+// (":0.1" is screen 1), not on screen 0.
+void layer_x11_use_named_screen();
 // True when SDL runs on X11 under a window manager, which frames windows and
 // places the frame, not the client area, where a window asks to be.
 bool layer_x11_window_manager_frames_windows();
@@ -63,16 +73,15 @@ bool layer_x11_window_manager_frames_windows();
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
-// --- window_table.cpp: the one table of live windows.
+// --- native_window.cpp
+// The live window SDL knows by this id; NULL if none.
 HWND layer_window_from_sdl_id(Uint32 sdl_id);
-// The oldest live top-level window, which gets close requests and unaddressed
-// input; NULL when there is none.
-HWND layer_first_window();
 
-// --- message_queue.cpp: the SDL side of the queue.
-// Appends a message to the input stage, with the modifiers (layer_modifier
-// bits) it came with.
-void layer_queue_input(const MSG& message, int modifiers);
+// --- hidden_wait.cpp
+// Returns at once unless `window` is minimised or unmapped; then waits for
+// it to be shown again, for a message to wait in the queue, or for a
+// signal's close request.
+void layer_wait_while_hidden(HWND window);
 
 // --- input_events.cpp
 // Turns one SDL event into input (queued) or window state; false if it made

@@ -1,4 +1,4 @@
-// The SDL side of the message queue: the clock, SDL's events read into the
+// SDL's half of the message queue: the clock, SDL's events read into the
 // input stage, and a noted signal turned into a close request.
 #include "layer.h"
 #include "signals.h"
@@ -14,7 +14,7 @@ static const int queue_poll_limit = 64;
 // NOTE: time_t is 32 bits on 32-bit systems, so tv_sec * 1000 would overflow
 // a signed product after 24.8 days of uptime.  The product is taken in DWORD
 // (unsigned 32-bit), where wrapping is defined and is the wrap we want.
-DWORD layer_now()
+DWORD backend_now()
 {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -23,9 +23,9 @@ DWORD layer_now()
     return seconds * 1000u + milliseconds;
 }
 
-// A noted SIGINT/SIGTERM becomes the close button's request once there is a
-// window to close; until then it waits.
-void layer_peek_starts()
+// A noted SIGINT/SIGTERM/SIGHUP becomes the close button's request once there
+// is a window to close; until then it waits.
+void backend_peek_starts()
 {
     if (!layer_signal_pending())
         return;
@@ -33,49 +33,29 @@ void layer_peek_starts()
     if (!window)
         return;
     layer_clear_signal();
-    MSG close = {window, WM_SYSCOMMAND, SC_CLOSE, 0, layer_now(), {0, 0}};
-    layer_queue_input(close, 0);
+    layer_queue_close(window);
 }
 
-static bool queue_ends_with_mouse_move()
-{
-    const std::deque<layer_queued_input>& input = layer_input_stage();
-    return !input.empty() && input.back().message.message == WM_MOUSEMOVE;
-}
-
-// Reads SDL events until one makes a message other than a mouse move (moves
-// that follow one another merge, so a moving mouse is read to its latest
-// position).  SDL is only touched once the first window has started it.
-void layer_pump_input()
+// Reads SDL events until one makes a message.  SDL is only touched once the
+// first window has started it.
+void backend_pump_events()
 {
     if (!layer_video_started())
         return;
+    // NOTE: SDL 2.26.5 ends each poll cycle with a sentinel event and reports
+    // "no event" on reaching it, even when events came in behind it (we stop
+    // reading as soon as one makes a message).  The next poll starts a fresh
+    // cycle and sees them.  Later versions are read as one cycle per call.
+    const int cycles = layer_sdl_at_most(2, 26, 5) ? 2 : 1;
     SDL_Event event;
     int cycle_ends = 0;
     for (int polled = 0; polled < queue_poll_limit; ++polled) {
         if (!SDL_PollEvent(&event)) {
-            // NOTE: SDL 2.26 ends each poll cycle with a sentinel event and
-            // reports "no event" on reaching it, even when events came in
-            // behind it (we stop reading as soon as one makes a message).
-            // The next poll starts a fresh cycle and sees them.
-            if (++cycle_ends == 2)
+            if (++cycle_ends == cycles)
                 return;
             continue;
         }
-        if (layer_take_event(event) && !queue_ends_with_mouse_move())
+        if (layer_take_event(event))
             return;
     }
-}
-
-void layer_queue_input(const MSG& message, int modifiers)
-{
-    // As on Windows, a mouse move replaces the one queued last for the same
-    // window: a moving mouse never has more than one move waiting.
-    std::deque<layer_queued_input>& input = layer_input_stage();
-    if (message.message == WM_MOUSEMOVE && queue_ends_with_mouse_move() &&
-        input.back().message.hwnd == message.hwnd) {
-        input.back() = {message, modifiers};
-        return;
-    }
-    input.push_back({message, modifiers});
 }

@@ -1,6 +1,6 @@
-// SIGINT/SIGTERM noted by an async-signal-safe handler; PeekMessageA turns the
-// note into a close request once a window exists.  A watchdog ends the run
-// if the program does not get to take the request (stuck somewhere).
+// SIGINT/SIGTERM/SIGHUP noted by an async-signal-safe handler; PeekMessageA
+// turns the note into a close request once a window exists.  A watchdog ends
+// the run if the program does not get to take the request (stuck somewhere).
 #include "signals.h"
 
 #include <signal.h>
@@ -10,6 +10,18 @@ static volatile sig_atomic_t signal_noted = 0;
 // The signal that started the watchdog; 0 while it is not running.
 static volatile sig_atomic_t signal_watched = 0;
 static unsigned signal_grace_seconds = 1;
+// The signals that ask for a close: Ctrl-C, kill, and the closing of the
+// terminal that started the program.
+static const int signal_closing[] = {SIGINT, SIGTERM, SIGHUP};
+
+static void signal_note(int signal_number);
+
+static sighandler_t signal_disposition(int signal_number)
+{
+    struct sigaction current = {};
+    sigaction(signal_number, nullptr, &current);
+    return current.sa_handler;
+}
 
 static void signal_restore_default(int signal_number)
 {
@@ -34,8 +46,10 @@ static void signal_note(int signal_number)
 {
     signal_noted = 1;
     // A second Ctrl-C (or kill) should not wait for the program's shutdown.
-    signal_restore_default(SIGINT);
-    signal_restore_default(SIGTERM);
+    for (int closing : signal_closing) {
+        if (signal_disposition(closing) == signal_note)
+            signal_restore_default(closing);
+    }
     if (signal_watched == 0) {
         signal_watched = signal_number;
         struct sigaction action = {};
@@ -53,8 +67,12 @@ void layer_install_signal_handlers(unsigned grace_seconds)
     action.sa_handler = signal_note;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int closing : signal_closing) {
+        // A program started with SIGHUP ignored (nohup) is meant to outlive
+        // its terminal: that stays so.
+        if (closing != SIGHUP || signal_disposition(SIGHUP) != SIG_IGN)
+            sigaction(closing, &action, nullptr);
+    }
 }
 
 bool layer_signal_pending()

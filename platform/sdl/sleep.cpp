@@ -1,10 +1,10 @@
 // Sleep in milliseconds.
-#include <windows.h>
+#include "layer.h"
 
 #include <errno.h>
 #include <time.h>
 
-void WINAPI Sleep(DWORD milliseconds)
+void backend_sleep(DWORD milliseconds)
 {
     timespec remaining = {static_cast<time_t>(milliseconds / 1000),
                           static_cast<long>(milliseconds % 1000) * 1000000L};

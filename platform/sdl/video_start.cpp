@@ -49,13 +49,15 @@ static int video_init_quietly()
     return result;
 }
 
-// Why X11 could not be used when SDL may have tried it: the X server's
-// refusal, when it refused; else NULL.
-static const char* video_x11_refusal()
+// Which display could not be used, and why, among those SDL may have tried
+// (X11 first, as SDL tries it); NULL when none can be named.
+static const char* video_display_failure()
 {
-    if (video_variable_set("SDL_VIDEODRIVER") && !video_driver_asked_for("x11"))
-        return nullptr;
-    return layer_x11_connection_failure();
+    const bool any = !video_variable_set("SDL_VIDEODRIVER");
+    const char* failure = (any || video_driver_asked_for("x11")) ? layer_x11_connection_failure() : nullptr;
+    if (!failure && (any || video_driver_asked_for("wayland")))
+        failure = layer_wayland_connection_failure();
+    return failure;
 }
 
 bool layer_start_video()
@@ -71,21 +73,22 @@ bool layer_start_video()
     }
     // The window manager's close request must reach the program as WM_CLOSE,
     // never as a quit SDL makes up; and the C runtime start-up, not SDL,
-    // decides what SIGINT and SIGTERM do.
+    // decides what SIGINT, SIGTERM and SIGHUP do.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (!layer_avoid_seatless_wayland())
         return false;
+    layer_x11_use_named_screen();
     if (video_init_quietly() != 0) {
-        const char* refusal = video_x11_refusal();
-        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : SDL_GetError());
+        const char* failure = video_display_failure();
+        layer_fail(ERROR_NOT_SUPPORTED, failure ? failure : SDL_GetError());
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
     if (video_driver_headless(driver) && !video_driver_asked_for(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        const char* refusal = video_x11_refusal();
-        layer_fail(ERROR_NOT_SUPPORTED, refusal ? refusal : "no display");
+        const char* failure = video_display_failure();
+        layer_fail(ERROR_NOT_SUPPORTED, failure ? failure : "no display");
         return false;
     }
     layer_x11_watch_display();

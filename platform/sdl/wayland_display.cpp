@@ -156,12 +156,12 @@ bool layer_avoid_seatless_wayland()
     bool wayland_named = false;
     for (const std::string& driver : drivers)
         wayland_named = wayland_named || strcasecmp(driver.c_str(), "wayland") == 0;
-    if (!wayland_named || !wayland_display_lacks_seat())
+    // NOTE: SDL 2.26.5 (Debian 12's) crashes in its Wayland start-up on a
+    // display without an input seat; later versions are left to start there.
+    if (!wayland_named || !layer_sdl_at_most(2, 26, 5) || !wayland_display_lacks_seat())
         return true;
-    // NOTE: SDL 2.26 crashes in its Wayland start-up on a display without
-    // an input seat.  The other drivers the user (or SDL's own order) names
-    // may still work; Wayland itself must not be reached.  X11 cannot work
-    // without DISPLAY.
+    // The other drivers the user (or SDL's own order) names may still work;
+    // Wayland itself must not be reached.  X11 cannot work without DISPLAY.
     std::string others;
     for (const std::string& driver : drivers) {
         if (strcasecmp(driver.c_str(), "wayland") == 0)
@@ -179,6 +179,26 @@ bool layer_avoid_seatless_wayland()
     }
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, others.c_str(), SDL_HINT_OVERRIDE);
     return true;
+}
+
+const char* layer_wayland_connection_failure()
+{
+    static char cause[160];
+    const char* name = getenv("WAYLAND_DISPLAY");
+    if (!name || !*name || getenv("WAYLAND_SOCKET"))
+        return nullptr;
+    // NOTE: libwayland finds a relative name only in XDG_RUNTIME_DIR, and
+    // says so on stderr when that is unset.
+    const bool located = name[0] == '/' || !wayland_socket_path().empty();
+    layer_wayland_client client;
+    wl_display* display = nullptr;
+    if (located && wayland_client(&client) && (display = client.display_connect(nullptr)) != nullptr) {
+        client.display_disconnect(display);
+        return nullptr;
+    }
+    snprintf(cause, sizeof cause, "cannot connect to the Wayland display %s: %s", layer_quoted_name(name),
+             located ? "no compositor answers there" : "XDG_RUNTIME_DIR is not set");
+    return cause;
 }
 
 // Words for the error that ended a Wayland connection.
@@ -202,7 +222,7 @@ void layer_exit_if_display_lost()
         return;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+    if (!SDL_GetWindowWMInfo(window->native->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
         return;
     layer_wayland_client client;
     if (!wayland_client(&client))
@@ -210,7 +230,7 @@ void layer_exit_if_display_lost()
     const int error = client.display_get_error(info.info.wl.display);
     if (error == 0)
         return;
-    // NOTE: SDL 2.26 reports a broken Wayland connection as a quit, the same
+    // NOTE: SDL 2.26.5 reports a broken Wayland connection as a quit, the same
     // event a close request makes; the display is gone, so nothing is left to
     // release through it.
     fprintf(stderr, "%s: lost the display: %s\n", program_invocation_short_name,

@@ -1,5 +1,6 @@
 // The X display under SDL's X11 driver: X errors while windows and contexts
-// are made, losing the connection, and why a display could not be used.
+// are made, losing the connection, and which display could not be used and
+// why.
 // NOTE: Xlib's own handlers print several lines and end the process from
 // inside the library; a viewer reports one line of its own instead.
 #include "layer.h"
@@ -7,6 +8,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <errno.h>
 #include <stdio.h>
@@ -112,6 +114,28 @@ const char* layer_x11_caught_error(SDL_Window* window)
     return x11_error_display ? x11_error_words() : nullptr;
 }
 
+// Why libxcb, under Xlib, could not connect to the display `name`: a name
+// that is none, a screen the server lacks, memory, or no server there.
+static const char* x11_connection_reason(const char* name)
+{
+    static char reason[64];
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(name, &screen);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    switch (error) {
+    case XCB_CONN_CLOSED_PARSE_ERR:
+        return "not a display name ([host]:number[.screen])";
+    case XCB_CONN_CLOSED_INVALID_SCREEN:
+        snprintf(reason, sizeof reason, "the X server has no screen %d", screen);
+        return reason;
+    case XCB_CONN_CLOSED_MEM_INSUFFICIENT:
+        return "out of memory";
+    default:
+        return "no X server answers there";
+    }
+}
+
 const char* layer_x11_connection_failure()
 {
     static char cause[300];
@@ -128,15 +152,33 @@ const char* layer_x11_connection_failure()
         return nullptr;
     }
     // Xlib prints the server's reason when the server answers with a refusal
-    // (a missing or wrong authorisation cookie) and nothing when no server is
-    // there.
-    if (*said) {
-        snprintf(cause, sizeof cause, "the display refused the connection (%s)", said);
-        return cause;
-    }
-    if (error == ENOMEM)
-        return "out of memory";
-    return nullptr;
+    // (a missing or wrong authorisation cookie) and nothing otherwise.
+    const char* shown = layer_quoted_name(name);
+    if (*said)
+        snprintf(cause, sizeof cause, "cannot open the X display %s: the display refused the connection (%s)",
+                 shown, said);
+    else if (error == ENOMEM)
+        snprintf(cause, sizeof cause, "cannot open the X display %s: out of memory", shown);
+    else
+        snprintf(cause, sizeof cause, "cannot open the X display %s: %s", shown, x11_connection_reason(name));
+    return cause;
+}
+
+void layer_x11_use_named_screen()
+{
+    const char* name = getenv("DISPLAY");
+    char* host = nullptr;
+    int number = 0, screen = 0;
+    if (!name || !xcb_parse_display(name, &host, &number, &screen))
+        return;
+    free(host);
+    // NOTE: SDL 2.26 lists the displays of every X screen, screen 0's first
+    // whatever screen DISPLAY names, and puts a window at (x, y) on the first
+    // display that holds that point: always screen 0.  Without XRandR it
+    // lists the named screen alone.  The viewers set no display modes, so
+    // XRandR is not missed.  A user's own SDL_VIDEO_X11_XRANDR still wins.
+    if (screen != 0)
+        SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
 }
 
 // True when a window manager that follows the desktop conventions runs: the

@@ -2,6 +2,7 @@
 // (page.html) shows how the run ended once WinMain has returned.
 #include <windows.h>
 
+#include <emscripten/version.h>
 #include <stdlib.h>
 
 struct win32_instance {
@@ -14,8 +15,13 @@ int main()
     // A page has no command line.
     char command_line[] = "";
     const int result = WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT);
-    // NOTE: once WinMain has yielded to the browser (in Sleep or
-    // SwapBuffers), main's own return value no longer reaches the page: the
-    // run would end with status 0 whatever WinMain said.  exit hands it over.
+#if __EMSCRIPTEN_major__ * 10000 + __EMSCRIPTEN_minor__ * 100 + __EMSCRIPTEN_tiny__ <= 30106
+    // NOTE: with Emscripten 3.1.6 (Debian 12's), once WinMain has yielded to
+    // the browser (in Sleep or SwapBuffers), main's own return value no
+    // longer reaches the page: the run would end with status 0 whatever
+    // WinMain said.  exit hands it over.
     exit(result);
+#else
+    return result;
+#endif
 }

@@ -1,5 +1,5 @@
-// wglCreateContext/MakeCurrent/DeleteContext over a WebGL context on the
-// page's canvas, and the drawing surface behind it.
+// The page's half of the GL contexts: a WebGL context on the page's canvas,
+// and the drawing surface behind it.
 //
 // The programs draw into a framebuffer of the client area's size with a
 // 16-bit depth buffer, as the desktop's pixel format has; SwapBuffers copies
@@ -12,7 +12,7 @@
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
 
-struct win32_gl_context {
+struct backend_context {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
     HWND window;
     // The drawing surface and what copies it to the canvas, made the first
@@ -21,9 +21,8 @@ struct win32_gl_context {
     GLuint copy_program, copy_buffer;
 };
 
-// The page has one canvas, so there is at most one context.
-static HGLRC gl_live = nullptr;
-static HGLRC gl_current = nullptr;
+// The context current on the page's one canvas; NULL when none is.
+static backend_context* gl_current = nullptr;
 
 static const char* const gl_copy_vertex_source =
     "attribute vec2 corner;\n"
@@ -45,7 +44,7 @@ static const char* const gl_copy_fragment_source =
     "}\n";
 
 // The surface and the copy's program and quad; false when WebGL refuses.
-static bool gl_make_surface(HGLRC context)
+static bool gl_make_surface(backend_context* context)
 {
     const int width = context->window->client_width;
     const int height = context->window->client_height;
@@ -84,15 +83,8 @@ static bool gl_make_surface(HGLRC context)
     return true;
 }
 
-HGLRC WINAPI wglCreateContext(HDC device_context)
+backend_context* backend_create_context(HWND window)
 {
-    HWND window = layer_drawable_window(device_context);
-    if (!window)
-        return nullptr;
-    if (gl_live) {
-        layer_fail(ERROR_NOT_SUPPORTED, "the page's canvas has a GL context already");
-        return nullptr;
-    }
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     // The canvas only shows the finished frames: no depth buffer of its
@@ -110,66 +102,51 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
         layer_fail(ERROR_NOT_SUPPORTED, "WebGL is unavailable");
         return nullptr;
     }
-    gl_live = new win32_gl_context{webgl, window, 0, 0, 0, 0, 0};
-    return gl_live;
+    return new backend_context{webgl, window, 0, 0, 0, 0, 0};
 }
 
-BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
+void backend_release_current()
 {
-    if (!context) {
-        if (gl_current)
-            emscripten_webgl_make_context_current(0);
-        gl_current = nullptr;
-        return TRUE;
-    }
-    if (context != gl_live) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
-        return FALSE;
-    }
-    HWND window = layer_drawable_window(device_context);
-    if (!window)
-        return FALSE;
+    if (gl_current)
+        emscripten_webgl_make_context_current(0);
+    gl_current = nullptr;
+}
+
+bool backend_make_current(backend_context* context, HWND window)
+{
     if (window != context->window) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the context belongs to another window");
-        return FALSE;
+        return false;
     }
     if (emscripten_webgl_make_context_current(context->webgl) != EMSCRIPTEN_RESULT_SUCCESS) {
         layer_fail(ERROR_INVALID_HANDLE, "WebGL refused the context");
-        return FALSE;
+        return false;
     }
     gl_current = context;
     // Everything is made here, so that a browser whose WebGL cannot draw
     // the frames fails at start-up, not with a black canvas.
     if ((!context->framebuffer && !gl_make_surface(context)) || !layer_gl_prepare_batches()) {
         layer_fail(ERROR_NOT_SUPPORTED, "WebGL cannot make the drawing surface");
-        return FALSE;
+        return false;
     }
     // Everything the programs draw goes to the surface.
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    return TRUE;
+    return true;
 }
 
-BOOL WINAPI wglDeleteContext(HGLRC context)
+void backend_delete_context(backend_context* context)
 {
-    if (!context || context != gl_live) {
-        layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
-        return FALSE;
-    }
     if (gl_current == context)
         gl_current = nullptr;
     // Deleting the WebGL context frees its objects with it.
     emscripten_webgl_destroy_context(context->webgl);
     layer_gl_forget_objects();
-    gl_live = nullptr;
     delete context;
-    return TRUE;
 }
 
-bool layer_present_frame(HWND window)
+void layer_present_frame(HWND window)
 {
-    HGLRC context = gl_current;
-    if (!context || context->window != window)
-        return false;
+    backend_context* context = gl_current;
     // The programs' viewport and depth test, put back afterwards.
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -192,12 +169,11 @@ bool layer_present_frame(HWND window)
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (depth_test)
         glEnable(GL_DEPTH_TEST);
-    return true;
 }
 
 bool layer_remake_surface()
 {
-    HGLRC context = gl_current;
+    backend_context* context = gl_current;
     if (!context)
         return false;
     // The lost context's objects are gone with it; their names mean nothing.

@@ -1,17 +1,11 @@
-// The page's events as input messages: keys (listened for on the whole page,
-// so they reach the window without a click), the mouse over the canvas, and
-// the caption's close button.
+// The page's events as input: keys (listened for on the whole page, so they
+// reach the window without a click) and the caption's close button.  The
+// mouse makes no message: nothing reads one.
 #include "layer.h"
 
 #include <emscripten/html5.h>
 
 #include <string.h>
-
-// lParam bits of key messages.
-static const LPARAM input_extended_bit = 1L << 24;
-static const LPARAM input_alt_bit = 1L << 29;
-static const LPARAM input_previous_state_bit = 1L << 30;
-static const LPARAM input_transition_bit = static_cast<LPARAM>(1UL << 31);
 
 // A physical key (KeyboardEvent.code, which names the key's place on a US
 // keyboard whatever the layout) with its virtual-key code and the PC
@@ -85,29 +79,6 @@ static bool input_find_key(const char* code, key_row* found)
     return false;
 }
 
-// WM_KEYDOWN/UP, or WM_SYSKEYDOWN/UP while Alt is held without Ctrl (and for
-// F10), with Windows' lParam: repeat count 1, scan code, extended, Alt (29),
-// previous state (30), transition (31).
-static MSG input_key_message(const EmscriptenKeyboardEvent& event, bool down, const key_row& key,
-                             HWND window)
-{
-    const bool system = (event.altKey && !event.ctrlKey) || key.virtual_key == VK_F10;
-    UINT message;
-    if (down)
-        message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
-    else
-        message = system ? WM_SYSKEYUP : WM_KEYUP;
-    LPARAM lparam = 1 | (static_cast<LPARAM>(key.scan) << 16) | (key.extended ? input_extended_bit : 0);
-    if (event.altKey)
-        lparam |= input_alt_bit;
-    if (!down)
-        lparam |= input_previous_state_bit | input_transition_bit;
-    else if (event.repeat)
-        lparam |= input_previous_state_bit;
-    MSG made = {window, message, static_cast<WPARAM>(key.virtual_key), lparam, layer_now(), {0, 0}};
-    return made;
-}
-
 // Whether the page cancels the key's own action in the browser.  The window
 // gets every key either way; only keys that would act on the page itself
 // are cancelled: the scrolling keys, while the window has the keyboard (so
@@ -144,70 +115,15 @@ static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, v
     // Shift alone.
     const int modifiers = (event->shiftKey ? layer_shift : 0) | (event->ctrlKey ? layer_ctrl : 0) |
                           (event->altKey ? layer_alt : 0);
-    layer_queue_input(input_key_message(*event, down, key, window), modifiers);
+    layer_queue_key(window, {key.virtual_key, key.scan, key.extended, down, event->repeat != 0, modifiers});
     return input_page_cancels(*event, key);
-}
-
-// Mouse messages' wParam: the buttons (a DOM buttons mask: 1 left, 2 right,
-// 4 middle) and modifiers held.
-static WPARAM input_mouse_flags(const EmscriptenMouseEvent& event, int buttons)
-{
-    WPARAM flags = 0;
-    if (buttons & 1)
-        flags |= MK_LBUTTON;
-    if (buttons & 2)
-        flags |= MK_RBUTTON;
-    if (buttons & 4)
-        flags |= MK_MBUTTON;
-    if (event.shiftKey)
-        flags |= MK_SHIFT;
-    if (event.ctrlKey)
-        flags |= MK_CONTROL;
-    return flags;
-}
-
-// The window message of a mouse button (DOM numbering: 0 left, 1 middle,
-// 2 right); 0 for buttons without one.
-static UINT input_button_message(int button, bool down)
-{
-    switch (button) {
-    case 0: return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case 1: return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    case 2: return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    default: return 0;
-    }
-}
-
-// Mouse events over the canvas, in client coordinates.
-static EM_BOOL input_mouse(int event_type, const EmscriptenMouseEvent* event, void*)
-{
-    HWND window = layer_first_window();
-    if (!window)
-        return EM_FALSE;
-    UINT message = WM_MOUSEMOVE;
-    if (event_type != EMSCRIPTEN_EVENT_MOUSEMOVE)
-        message = input_button_message(event->button, event_type == EMSCRIPTEN_EVENT_MOUSEDOWN);
-    if (!message)
-        return EM_FALSE;
-    // While the window is scaled down to fit a narrow screen, the canvas's
-    // CSS pixels are fewer than its client pixels.
-    const double css_width = layer_page_client_css_width();
-    const double scale = css_width > 0 ? window->client_width / css_width : 1.0;
-    const int x = static_cast<int>(event->targetX * scale), y = static_cast<int>(event->targetY * scale);
-    const LPARAM position = static_cast<LPARAM>((static_cast<DWORD>(y & 0xFFFF) << 16) | (x & 0xFFFF));
-    MSG made = {window, message, input_mouse_flags(*event, event->buttons), position, layer_now(), {0, 0}};
-    layer_queue_input(made, 0);
-    return EM_FALSE;
 }
 
 // The caption's close button: the system menu's Close, as on Windows.
 static EM_BOOL input_close_button(int, const EmscriptenMouseEvent*, void*)
 {
-    HWND window = layer_first_window();
-    if (window) {
-        MSG made = {window, WM_SYSCOMMAND, SC_CLOSE, 0, layer_now(), {0, 0}};
-        layer_queue_input(made, 0);
-    }
+    if (HWND window = layer_first_window())
+        layer_queue_close(window);
     return EM_TRUE;
 }
 
@@ -216,9 +132,6 @@ void layer_listen_for_input()
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(page, nullptr, EM_TRUE, input_key);
     emscripten_set_keyup_callback(page, nullptr, EM_TRUE, input_key);
-    emscripten_set_mousemove_callback("#client", nullptr, EM_FALSE, input_mouse);
-    emscripten_set_mousedown_callback("#client", nullptr, EM_FALSE, input_mouse);
-    emscripten_set_mouseup_callback("#client", nullptr, EM_FALSE, input_mouse);
     emscripten_set_click_callback("#close", nullptr, EM_FALSE, input_close_button);
 }
 
@@ -227,8 +140,5 @@ void layer_stop_listening()
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(page, nullptr, EM_TRUE, nullptr);
     emscripten_set_keyup_callback(page, nullptr, EM_TRUE, nullptr);
-    emscripten_set_mousemove_callback("#client", nullptr, EM_FALSE, nullptr);
-    emscripten_set_mousedown_callback("#client", nullptr, EM_FALSE, nullptr);
-    emscripten_set_mouseup_callback("#client", nullptr, EM_FALSE, nullptr);
     emscripten_set_click_callback("#close", nullptr, EM_FALSE, nullptr);
 }

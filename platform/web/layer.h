@@ -1,37 +1,19 @@
-// The browser layer's own records and the calls its files make to one
+// The browser backend's own records and the calls its files make to one
 // another.  None of this is part of the Win32 surface; every name carries the
-// layer_ prefix.  The page (page.html) holds the one window's frame, its
-// canvas and the status line; layer_page.js is the layer's JavaScript side.
+// layer_ prefix.  What it implements for the front is in ../common/backend.h.
+// The page (page.html) holds the one window's frame, its canvas and the
+// status line; layer_page.js is the layer's JavaScript side.
 #pragma once
 
 #include "../common/layer_common.h"
 
-struct win32_window {
-    WNDPROC procedure;
-    DWORD style;
-    int client_width, client_height;  // the canvas's size, in CSS and GL pixels
-    win32_device_context device_context;
-    bool needs_paint;  // WM_PAINT is produced while set; validation clears it
-    bool destroying;   // inside DestroyWindow: its messages are on their way
-};
-
-// --- window_table.cpp: the page holds one window at a time.
-// The live window, which gets every key and close request; NULL when none.
-HWND layer_first_window();
-
-// --- message_queue.cpp: the page's side of the queue.
-// Appends a message to the input stage, with the modifiers it came with.
-// Returns false when the message was dropped (see the queue's bound).
-bool layer_queue_input(const MSG& message, int modifiers);
-
-// --- input_events.cpp: the page's keyboard and mouse, and the close button.
+// --- input_events.cpp: the page's keyboard and the close button.
 void layer_listen_for_input();
 void layer_stop_listening();
 
 // --- gl_context.cpp
-// Shows the frame the window's context has drawn on the canvas (and is
-// false when the window has no current context).
-bool layer_present_frame(HWND window);
+// Shows the frame the window's current context has drawn on the canvas.
+void layer_present_frame(HWND window);
 // After the browser gave a lost context back: makes the surface and the
 // batches' objects again in it, bound for drawing; false when WebGL refuses.
 bool layer_remake_surface();

@@ -1,4 +1,4 @@
-// SwapBuffers on the page.  The page offers one pixel format (index 1):
+// The swap on the page.  The page offers one pixel format (index 1):
 // double-buffered RGBA, 24 colour bits, 16 depth bits, the one the programs
 // ask for (see gl_context.cpp for how it is kept).
 #include "layer.h"
@@ -14,26 +14,19 @@ static const int pixel_hold_poll_ms = 50;
 // frame is due.  Past the page's last frame nothing more is shown, and the
 // program waits here until there is a message for it (Escape, the close
 // button), so the last picture stays and nothing spins.
-BOOL WINAPI SwapBuffers(HDC device_context)
+void backend_swap(HWND window)
 {
-    HWND window = layer_drawable_window(device_context);
-    if (!window)
-        return FALSE;
     const int limit = layer_page_frame_limit();
     if (limit < 0 || pixel_frames_shown <= limit) {
-        if (!layer_present_frame(window)) {
-            layer_fail(ERROR_INVALID_HANDLE, "no GL context is current on this window");
-            return FALSE;
-        }
+        layer_present_frame(window);
         layer_page_frame_drawn(pixel_frames_shown);
         ++pixel_frames_shown;
     }
     if (limit >= 0 && pixel_frames_shown > limit) {
         while (!layer_message_waiting())
             layer_page_sleep(pixel_hold_poll_ms);
-        return TRUE;
+        return;
     }
     layer_page_wait_frame();
     layer_wait_while_context_lost();
-    return TRUE;
 }

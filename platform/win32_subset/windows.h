@@ -2,24 +2,24 @@
 // systems without Win32.  On Windows the real <windows.h> is used and none of
 // this is compiled; elsewhere this directory is on the include path instead.
 //
-// Names, types and values are Win32's own.  Implemented over SDL2 (in
-// platform/sdl/), and in a web page over html5.h and WebGL (platform/web/,
-// where the page holds one 640x480 captioned window at a time):
+// Names, types and values are Win32's own.  Implemented once in
+// platform/common/, over SDL2 (platform/sdl/) or, in a web page, over html5.h
+// and WebGL (platform/web/, where the page holds one 640x480 captioned window
+// at a time):
 //   - window classes and top-level windows with their window procedures;
 //     WM_CREATE sent from inside CreateWindowExA, WM_DESTROY from DestroyWindow
 //   - one message queue for the thread: posted messages first in, first out,
 //     then WM_QUIT once requested, then input; PeekMessageA never waits
 //   - key input as WM_KEYDOWN/WM_KEYUP (WM_SYSKEYDOWN/UP with Alt) carrying
-//     virtual-key codes; TranslateMessage posts WM_CHAR/WM_SYSCHAR; mouse
-//     motion and buttons as WM_MOUSEMOVE/WM_xBUTTONDOWN/UP
+//     virtual-key codes; TranslateMessage posts WM_CHAR/WM_SYSCHAR
 //   - WM_PAINT after input while a shown or exposed window is unvalidated
 //   - close requests as WM_CLOSE (by way of WM_SYSCOMMAND/SC_CLOSE), and
 //     Alt+F4 through DefWindowProcA as on Windows
 //   - GetDC/ReleaseDC with a private DC per window, ChoosePixelFormat,
 //     SetPixelFormat, SwapBuffers, wglCreateContext/MakeCurrent/DeleteContext
 //   - Sleep; the C runtime start-up that calls WinMain
-// Not implemented: child windows, menus, painting beyond validation, timers,
-// wide-character calls, and everything not declared here.
+// Not implemented: mouse input, child windows, menus, painting beyond
+// validation, timers, wide-character calls, and everything not declared here.
 #pragma once
 
 #include <stddef.h>
@@ -152,25 +152,12 @@ typedef struct tagPIXELFORMATDESCRIPTOR {
 #define WM_SYSKEYUP 0x0105
 #define WM_SYSCHAR 0x0106
 #define WM_SYSCOMMAND 0x0112
-#define WM_MOUSEMOVE 0x0200
-#define WM_LBUTTONDOWN 0x0201
-#define WM_LBUTTONUP 0x0202
-#define WM_RBUTTONDOWN 0x0204
-#define WM_RBUTTONUP 0x0205
-#define WM_MBUTTONDOWN 0x0207
-#define WM_MBUTTONUP 0x0208
 #define WM_APP 0x8000
 
 #define SC_CLOSE 0xF060
-#define SC_KEYMENU 0xF100
 
-// WM_SIZE's wParam, and the button and modifier flags in mouse messages' wParam.
+// WM_SIZE's wParam.
 #define SIZE_RESTORED 0
-#define MK_LBUTTON 0x0001
-#define MK_RBUTTON 0x0002
-#define MK_SHIFT 0x0004
-#define MK_CONTROL 0x0008
-#define MK_MBUTTON 0x0010
 
 // The show command the C runtime start-up passes to WinMain.
 #define SW_SHOWDEFAULT 10

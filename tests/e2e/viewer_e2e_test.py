@@ -4,6 +4,8 @@ repeated starts and ends, and a flood of input.
 
 Usage: viewer_e2e_test.py PROGRAM CLOSE_TOOL BURST_TOOL [unittest options]
 CLOSE_TOOL is send_close_request, BURST_TOOL send_input_burst (XTest).
+E2E_LAUNCHER is a command (words separated by spaces) that runs PROGRAM,
+such as Wine's for the Windows viewers;
 E2E_RUNS sets the number of repeated runs (default 5; the soak runs 50);
 E2E_PROFILED=OFF (a build without profiling) expects no gmon.out;
 E2E_FAIL_ALLOCATION names the allocator that runs out of memory (built as
@@ -11,6 +13,7 @@ fail_allocation).  The desktop and broken-environment cases behave alike for
 every program and run with one (terrain32; terrain320 for the height field)."""
 
 import os
+import shlex
 import signal
 import subprocess
 import sys
@@ -22,12 +25,13 @@ from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_
 from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
+LAUNCHER = shlex.split(os.environ.get("E2E_LAUNCHER", ""))
 RUNS = int(os.environ.get("E2E_RUNS", "5"))
 PROFILED = os.environ.get("E2E_PROFILED", "ON").upper() not in ("OFF", "0", "FALSE", "")
 
 
 def program_name():
-    return os.path.basename(PROGRAM)
+    return os.path.splitext(os.path.basename(PROGRAM))[0]
 
 
 def start_delay():
@@ -54,7 +58,7 @@ class viewer_on_x11(XServerTestCase):
     def start(self, **options):
         """A viewer in a fresh working directory, its window visible."""
         workdir = self.enterContext(Workdir())
-        viewer = Viewer(PROGRAM, self.x, cwd=workdir, **options)
+        viewer = Viewer(LAUNCHER + [PROGRAM], self.x, cwd=workdir, **options)
         self.addCleanup(viewer.stop)
         viewer.wait_window(timeout=30)
         return viewer, workdir
@@ -101,8 +105,8 @@ class viewer_on_x11(XServerTestCase):
                 self.assert_ended_in_order(viewer, workdir, f"run {number}, {how}")
                 self.assertEqual(session_members(viewer.process.pid), [], f"run {number}: left behind")
 
-    def test_terminal_interrupt_and_terminate_end_the_run_in_order(self):
-        for signal_number in (signal.SIGINT, signal.SIGTERM):
+    def test_terminal_interrupt_terminate_and_hangup_end_the_run_in_order(self):
+        for signal_number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
             with self.subTest(signal=signal_number.name):
                 viewer, workdir = self.start()
                 viewer.process.send_signal(signal_number)
@@ -190,6 +194,25 @@ class viewer_under_a_window_manager(unittest.TestCase):
                 status, err = viewer.wait_exit()
                 self.assertEqual((status, err), (0, ""), how)
 
+    def test_a_hidden_viewer_rests_draws_again_when_shown_and_a_close_or_signal_still_ends_it(self):
+        for hide, show, end in (("windowminimize", "windowactivate", None),
+                                ("windowunmap", "windowmap", signal.SIGTERM)):
+            with self.subTest(hide):
+                viewer, window = self.start()
+                visible = viewer.cpu_share()
+                for shown_again in (True, False):
+                    self.x.run("xdotool", hide, str(window)).check_returncode()
+                    self.assertTrue(poll(lambda: viewer.cpu_share() < visible / 10, timeout=40),
+                                    f"{hide}: over a tenth of the {visible:.2f} core it uses visible")
+                    if shown_again:
+                        self.x.run("xdotool", show, str(window)).check_returncode()
+                        self.assertTrue(self.x.wait_new_frame(window), "no new frame once shown again")
+                if end:
+                    viewer.process.send_signal(end)
+                else:
+                    self.x.run(CLOSE_TOOL, str(window)).check_returncode()
+                self.assertEqual(viewer.wait_exit(), (0, ""))
+
 
 class viewer_in_a_broken_environment(XServerTestCase):
     def start(self, program, **options):
@@ -228,6 +251,14 @@ class viewer_in_a_broken_environment(XServerTestCase):
                     viewer = self.start(PROGRAM, xserver=guarded, env={"XAUTHORITY": cookie})
                     err = assert_one_failure_line(self, viewer, "cannot create the window")
                     self.assertIn("the display refused the connection", err)
+
+    def test_the_window_opens_on_the_x_screen_named_and_a_missing_screen_is_named(self):
+        only_for("terrain32")
+        with XServer(arguments=("-screen", "1", "800x600x24")) as screens:
+            self.start(PROGRAM, xserver=screens, env={"DISPLAY": screens.display + ".1"})
+            self.assertTrue(poll(lambda: screens.search(screen=1), timeout=30), "no window on screen 1")
+            viewer = self.start(PROGRAM, xserver=screens, env={"DISPLAY": screens.display + ".7"})
+            self.assertIn("no screen 7", assert_one_failure_line(self, viewer, "cannot create the window"))
 
     def test_an_x_error_while_making_the_gl_context_prints_one_line_and_exits_1(self):
         # Xvfb refuses indirect GLX contexts.

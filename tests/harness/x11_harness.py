@@ -116,10 +116,10 @@ class XServer:
         """subprocess.run on this display, output captured as text."""
         return subprocess.run(list(command), env=self.env(), capture_output=True, text=True, timeout=timeout)
 
-    def search(self, title=WINDOW_TITLE):
+    def search(self, title=WINDOW_TITLE, screen=0):
         """The id of the first visible window with this title now, or None."""
         try:
-            found = self.run("xdotool", "search", "--onlyvisible", "--name", f"^{title}$")
+            found = self.run("xdotool", "search", "--screen", str(screen), "--onlyvisible", "--name", f"^{title}$")
         except subprocess.TimeoutExpired:
             return None
         ids = found.stdout.split()
@@ -287,6 +287,15 @@ class Viewer:
             self.stop()
             raise AssertionError(f"{self.name} did not end within {timeout} s; stderr: {self._stderr!r}") from None
         return self.process.returncode, err
+
+    def cpu_share(self, seconds=2.0):
+        """The share of one core the viewer uses over the next `seconds` (a measurement: poll on it)."""
+        def ticks():  # user and system time, from /proc/PID/stat
+            with open(f"/proc/{self.process.pid}/stat") as stat:
+                return sum(map(int, stat.read().rsplit(")", 1)[1].split()[11:13]))
+        cpu, started = ticks(), time.monotonic()
+        time.sleep(seconds)
+        return (ticks() - cpu) / os.sysconf("SC_CLK_TCK") / (time.monotonic() - started)
 
     def stop(self):
         """Kills the viewer if it still runs and reaps it (always safe)."""

@@ -73,7 +73,7 @@ TEST_F(frame_loop, draws_nothing_while_a_message_is_pending_and_the_camera_waits
     // Thirty passes find a message waiting; only then is the queue empty.
     fake_win32().on_peek = [](int peek) {
         if (peek < 30)
-            fake_post_input(WM_MOUSEMOVE, 0, peek);
+            fake_post_input(WM_KEYUP, 'A', peek);
         else if (fake_win32().swaps == 1 && !fake_win32().quit_requested && fake_win32().posted.empty())
             fake_post_input(WM_KEYDOWN, VK_ESCAPE, 0);
     };

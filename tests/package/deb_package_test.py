@@ -1,12 +1,14 @@
-"""The Debian package, installed the way a user would: built with cpack from
-this build, installed with `apt-get install ./file.deb`, and its terrain32
-run from /usr/bin on an X server of the test's own.  Afterwards the package
-and whatever its installation brought along are removed again, so the
-machine is left as it was found.
+"""The Debian package, installed the way a user would: made by
+tools/make_packages.sh (a release tree of its own), checked by lintian,
+installed with `apt-get install ./file.deb`, and its terrain32 run from
+/usr/bin on an X server of the test's own.  Afterwards the package and
+whatever its installation brought along are removed again, so the machine is
+left as it was found.
 
 Needs root and apt; exits 77 (skipped) otherwise, or when the package is
-already installed (then the machine is not ours to change).  cpack needs
-dpkg-shlibdeps (dpkg-dev) and file to find the linked libraries.
+already installed (then the machine is not ours to change).
+
+Also: cpack refuses to package BUILD_DIR when it is a profiling tree.
 
 Usage: deb_package_test.py BUILD_DIR [unittest options]"""
 
@@ -15,12 +17,12 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from x11_harness import XServer, Viewer, Workdir  # noqa: E402
 
+SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD_DIR = None
 PACKAGE = "terrain-viewers"
 PROGRAMS = ("terrain320", "terrain128", "terrain32")
@@ -52,16 +54,12 @@ def reason_to_skip():
 class debian_package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.scratch = tempfile.mkdtemp(prefix="deb-package-test-")
-        cls.addClassCleanup(shutil.rmtree, cls.scratch, True)
-        made = subprocess.run(["cpack", "--config", os.path.join(BUILD_DIR, "CPackConfig.cmake"),
-                               "-G", "DEB", "-B", cls.scratch], capture_output=True, text=True, timeout=300)
+        made = subprocess.run([os.path.join(SOURCE_DIR, "tools", "make_packages.sh"), "--deb"],
+                              capture_output=True, text=True, timeout=900)
         if made.returncode != 0:
-            raise RuntimeError("cpack failed:\n" + made.stdout + made.stderr)
-        debs = glob.glob(os.path.join(cls.scratch, "*.deb"))
-        if len(debs) != 1:
-            raise RuntimeError(f"cpack made {debs}, not one .deb")
-        cls.deb = debs[0]
+            raise RuntimeError("make_packages.sh failed:\n" + made.stdout + made.stderr)
+        cls.deb = made.stdout.split()[-1]
+        cls.scratch = os.path.dirname(cls.deb)
 
         cls.before = installed_packages()
         cls.addClassCleanup(cls.remove_what_was_installed)
@@ -96,24 +94,56 @@ class debian_package(unittest.TestCase):
         recommends, names = self.control_field_names("Recommends")
         self.assertIn("libdecor-0-plugin-1-cairo", names, recommends)
 
-    def test_apt_installs_the_three_programs_into_usr_bin(self):
+    def test_cpack_refuses_a_profiling_tree(self):
+        with open(os.path.join(BUILD_DIR, "CMakeCache.txt")) as cache:
+            if "TERRAIN_PROFILING:BOOL=ON\n" not in cache.read():
+                self.skipTest(f"{BUILD_DIR} is not a profiling tree")
+        refused = subprocess.run(["cpack", "-G", "DEB", "-B", os.path.join(BUILD_DIR, "refused-package")],
+                                 cwd=BUILD_DIR, capture_output=True, text=True, timeout=120)
+        self.assertNotEqual(refused.returncode, 0)
+        self.assertIn("a profiling build is not packaged: use tools/make_packages.sh", refused.stderr)
+        self.assertFalse(glob.glob(os.path.join(BUILD_DIR, "refused-package", "*.deb")))
+
+    def test_lintian_finds_nothing(self):
+        checked = subprocess.run(["lintian", "--allow-root", "--pedantic", self.deb],
+                                 capture_output=True, text=True, timeout=600)
+        self.assertEqual((checked.returncode, checked.stdout + checked.stderr), (0, ""))
+
+    def test_apt_installs_each_program_with_its_menu_entry_icon_and_manual_page(self):
         self.assertEqual(self.install_status, 0, self.install_output)
         for program in PROGRAMS:
-            path = "/usr/bin/" + program
-            self.assertTrue(os.access(path, os.X_OK), f"{path} is not an installed program")
-        listed = subprocess.run(["dpkg", "-L", PACKAGE], capture_output=True, text=True).stdout.split()
-        self.assertEqual(sorted(p for p in listed if os.path.isfile(p)),
-                         sorted("/usr/bin/" + program for program in PROGRAMS))
+            self.assertTrue(os.access("/usr/bin/" + program, os.X_OK), f"{program} is not installed")
+            entry = f"/usr/share/applications/{program}.desktop"
+            valid = subprocess.run(["desktop-file-validate", entry], capture_output=True, text=True)
+            self.assertEqual((valid.returncode, valid.stdout), (0, ""), entry)
+            with open(entry) as text:
+                fields = dict(line.rstrip("\n").split("=", 1) for line in text if "=" in line)
+            self.assertEqual(fields["Exec"], program, entry)
+            for size in (48, 128, 256):
+                self.assertTrue(os.path.isfile(f"/usr/share/icons/hicolor/{size}x{size}/apps/{fields['Icon']}.png"))
+            # The page man finds by name, in section 6, and which renders without a warning.
+            page = subprocess.run(["man", "--warnings", "-P", "cat", "6", program], capture_output=True,
+                                  text=True, env=dict(os.environ, MANWIDTH="80"))
+            self.assertEqual((page.returncode, page.stderr), (0, ""), program)
+            self.assertIn("Escape", page.stdout)
+        with open("/usr/share/doc/terrain-viewers/copyright") as copyright_file, \
+                open(os.path.join(SOURCE_DIR, "LICENSE")) as licence:
+            self.assertIn(" " + licence.read().splitlines()[-1], copyright_file.read())
 
-    def test_installed_terrain32_opens_its_window_and_escape_ends_it_with_0(self):
+    def test_installed_terrain32_ends_with_0_on_escape_leaving_gmon_out_alone(self):
         self.assertEqual(self.install_status, 0, self.install_output)
+        # A release build: the user's own gmon.out is left as it was.
         with XServer() as server, Workdir() as workdir:
+            with open(os.path.join(workdir, "gmon.out"), "w") as users_file:
+                users_file.write("data\n")
             viewer = Viewer("/usr/bin/terrain32", server, cwd=workdir)
             try:
                 server.press(viewer.wait_window(), "Escape")
                 status, err = viewer.wait_exit()
             finally:
                 viewer.stop()
+            with open(os.path.join(workdir, "gmon.out")) as users_file:
+                self.assertEqual(users_file.read(), "data\n")
         self.assertEqual(status, 0, err)
         self.assertEqual(err, "")
 

@@ -1,5 +1,5 @@
-// Keys to virtual keys and lParam, TranslateMessage's characters, and mouse
-// input, from pushed SDL events.
+// Keys to virtual keys and lParam, and TranslateMessage's characters, from
+// pushed SDL events.
 #include "test_window.h"
 
 #include <gtest/gtest.h>
@@ -133,46 +133,8 @@ TEST_F(input, translate_message_posts_us_layout_characters)
 
 TEST_F(input, translate_message_ignores_other_messages)
 {
-    const MSG move = {window, WM_MOUSEMOVE, 0, 0, 0, {0, 0}};
-    EXPECT_FALSE(TranslateMessage(&move));
-    EXPECT_EQ(next().message, static_cast<UINT>(WM_NULL));
-}
-
-// Moves that follow one another merge into one WM_MOUSEMOVE at the latest
-// position, as Windows coalesces them; other input keeps its place between.
-TEST_F(input, mouse_buttons_and_motion_become_mouse_messages_in_order_with_moves_merged)
-{
-    const auto push_motion = [](int x, int y) {
-        SDL_Event motion = {};
-        motion.type = SDL_MOUSEMOTION;
-        motion.motion.x = x;
-        motion.motion.y = y;
-        SDL_PushEvent(&motion);
-    };
-    SDL_Event event = {};
-    event.type = SDL_MOUSEBUTTONDOWN;
-    event.button.button = SDL_BUTTON_LEFT;
-    event.button.state = SDL_PRESSED;
-    event.button.x = 10;
-    event.button.y = 20;
-    SDL_PushEvent(&event);
-    for (int x = 0; x < 40; ++x)
-        push_motion(x, 5);
-    push_key(SDL_SCANCODE_A, true);
-    push_motion(7, 8);
-    push_motion(9, 10);
-
-    const MSG button = next();
-    EXPECT_EQ(button.message, static_cast<UINT>(WM_LBUTTONDOWN));
-    EXPECT_EQ(button.lParam, (20 << 16) | 10);
-    EXPECT_TRUE(button.wParam & MK_LBUTTON);
-    const MSG first_moves = next();
-    EXPECT_EQ(first_moves.message, static_cast<UINT>(WM_MOUSEMOVE));
-    EXPECT_EQ(first_moves.lParam, (5 << 16) | 39);
-    EXPECT_EQ(next().message, static_cast<UINT>(WM_KEYDOWN));
-    const MSG last_moves = next();
-    EXPECT_EQ(last_moves.message, static_cast<UINT>(WM_MOUSEMOVE));
-    EXPECT_EQ(last_moves.lParam, (10 << 16) | 9);
+    const MSG size = {window, WM_SIZE, 0, 0, 0, {0, 0}};
+    EXPECT_FALSE(TranslateMessage(&size));
     EXPECT_EQ(next().message, static_cast<UINT>(WM_NULL));
 }
 

@@ -1,4 +1,4 @@
-// SIGINT/SIGTERM as close requests, Sleep through interruptions, and a
+// SIGINT/SIGTERM/SIGHUP as close requests, Sleep through interruptions, and a
 // library crashing while the layer starts it.
 #include "test_window.h"
 
@@ -73,6 +73,13 @@ TEST_F(signals, sigterm_closes_the_window_once)
     pump_messages();
     pump_messages();
     EXPECT_EQ(recorded_of(WM_CLOSE).size(), 1u);
+}
+
+TEST_F(signals, sighup_ignored_at_start_as_under_nohup_stays_ignored)
+{
+    signal(SIGHUP, SIG_IGN);
+    layer_install_signal_handlers(600);
+    EXPECT_EQ(signal(SIGHUP, SIG_DFL), SIG_IGN);
 }
 
 volatile sig_atomic_t alarms = 0;

@@ -1,33 +1,21 @@
-// Top-level windows: creation and destruction with the messages Windows sends
-// from inside those calls, SendMessageA, and the table of live windows.
-#include "layer.h"
+// Top-level windows: CreateWindowExA and DestroyWindow with the messages
+// Windows sends from inside them, SendMessageA, and the table of live
+// windows.  The backend makes, shows, hides and frees the native window.
+#include "layer_common.h"
 #include "window_frame.h"
-
-#include <vector>
 
 // Live windows in creation order: a handful at most, so every lookup is a scan.
 static std::vector<HWND> window_order;
 
-// The one pixel format the layer offers (index 1): the double-buffered RGBA
-// window format with 24-bit colour and a 16-bit depth buffer that the
-// programs ask for.  NOTE: X11 fixes a window's GL visual when the window is
-// made, so the attributes are set here, not in SetPixelFormat.
-static void window_set_gl_attributes()
+// A WM_SIZE/WM_MOVE lParam: low word first, each cut to 16 bits.
+static LPARAM window_pack(int low, int high)
 {
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    // A legacy (2.1, compatibility) context: the programs draw in immediate mode.
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    return static_cast<LPARAM>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF));
 }
 
-// Removes a window from the tables and frees it; its messages go with it.
-void layer_release_window(HWND window)
+// Takes a window out of the table and frees it; its messages go with it.  No
+// message is sent.
+static void window_release(HWND window)
 {
     for (size_t i = 0; i < window_order.size(); ++i) {
         if (window_order[i] == window) {
@@ -36,8 +24,37 @@ void layer_release_window(HWND window)
         }
     }
     layer_forget_window_messages(window);
-    SDL_DestroyWindow(window->sdl_window);
+    layer_forget_current_window(window);
+    backend_destroy_window(window->native);
     delete window;
+}
+
+// Sends what CreateWindowExA sends once the window exists: WM_NCCREATE and
+// WM_CREATE with `create`, then WM_SIZE and WM_MOVE with the client area.
+// False, with the failure recorded and the window gone, when the window
+// procedure refused or destroyed it.
+static bool window_send_creation_messages(HWND window, CREATESTRUCTA* create, int client_x, int client_y)
+{
+    // The window procedure runs before CreateWindowExA returns, with a
+    // usable HWND, as on Windows.
+    if (!SendMessageA(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(create))) {
+        SendMessageA(window, WM_NCDESTROY, 0, 0);
+        window_release(window);
+        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_NCCREATE");
+        return false;
+    }
+    if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {
+        DestroyWindow(window);
+        layer_fail(ERROR_SUCCESS, "the window procedure refused WM_CREATE");
+        return false;
+    }
+    if (!layer_is_window(window)) {
+        layer_fail(ERROR_SUCCESS, "the window was destroyed while it was being created");
+        return false;
+    }
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(window->client_width, window->client_height));
+    SendMessageA(window, WM_MOVE, 0, window_pack(client_x, client_y));
+    return true;
 }
 
 HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_name, DWORD style, int x,
@@ -53,55 +70,43 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         layer_fail(ERROR_NOT_SUPPORTED, "only top-level windows without menus are available");
         return nullptr;
     }
-    if (!layer_start_video())
+    if (!backend_window_possible(style, width, height))
         return nullptr;
+    const backend_limits& limits = backend_limits_of();
+    if (limits.windows && window_order.size() >= limits.windows) {
+        layer_fail(ERROR_NOT_SUPPORTED, limits.windows_text);
+        return nullptr;
+    }
 
+    const char* title = window_name ? window_name : "";
     const layer_window_frame frame = layer_window_frame_of_style(style);
     const int client_x = x + frame.left;
     const int client_y = y + frame.top;
-    const int client_width = SDL_max(1, width - frame.left - frame.right);
-    const int client_height = SDL_max(1, height - frame.top - frame.bottom);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (style & WS_THICKFRAME)
-        flags |= SDL_WINDOW_RESIZABLE;
-    // NOTE: a window manager puts its frame's top-left where the window asks
-    // to be, as Windows puts the outer rectangle; a bare X server puts the
-    // client area there, so the client asks for its own place inside the
-    // classic frame.
-    const bool framed = layer_x11_window_manager_frames_windows();
-    window_set_gl_attributes();
-    layer_chatter_begin("cannot create the window");
-    layer_x11_catch_errors();
-    SDL_Window* sdl_window = SDL_CreateWindow(window_name ? window_name : "", framed ? x : client_x,
-                                              framed ? y : client_y, client_width, client_height, flags);
-    const char* x_error = layer_x11_caught_error(sdl_window);
-    const char* said = layer_chatter_end();
-    if (!sdl_window || x_error) {
-        layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
-        if (sdl_window)
-            SDL_DestroyWindow(sdl_window);
-        return nullptr;
-    }
-    layer_x11_offer_style(sdl_window, style);
-
+    const int client_width = width - frame.left - frame.right;
+    const int client_height = height - frame.top - frame.bottom;
     HWND window = new win32_window{};
     window->procedure = procedure;
     window->style = style;
-    window->sdl_window = sdl_window;
-    window->sdl_id = SDL_GetWindowID(sdl_window);
+    window->client_width = client_width > 1 ? client_width : 1;
+    window->client_height = client_height > 1 ? client_height : 1;
     window->device_context.window = window;
+    window->native = backend_create_window(title, style, x, y, client_x, client_y, window->client_width,
+                                           window->client_height);
+    if (!window->native) {
+        delete window;
+        return nullptr;
+    }
     window_order.push_back(window);
 
     CREATESTRUCTA create = {param,  instance, menu,       parent,     height,     width,
                             y,      x,        static_cast<LONG>(style), window_name, class_name, ex_style};
-    if (!layer_send_creation_messages(window, &create, client_x, client_y, client_width, client_height))
+    if (!window_send_creation_messages(window, &create, client_x, client_y))
         return nullptr;
     if ((style & WS_VISIBLE) && layer_is_window(window)) {
-        SDL_ShowWindow(sdl_window);
+        backend_show_window(window, title);
         SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         // A window that appears needs painting: WM_PAINT follows any input.
-        if (layer_is_window(window))
-            window->needs_paint = true;
+        layer_expose(window);
     }
     return layer_is_window(window) ? window : nullptr;
 }
@@ -116,10 +121,10 @@ BOOL WINAPI DestroyWindow(HWND window)
     if (window->destroying)
         return TRUE;
     window->destroying = true;
-    SDL_HideWindow(window->sdl_window);
+    backend_hide_window(window);
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
-    layer_release_window(window);
+    window_release(window);
     return TRUE;
 }
 
@@ -132,13 +137,9 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return window->procedure(window, message, wparam, lparam);
 }
 
-HWND layer_window_from_sdl_id(Uint32 sdl_id)
+const std::vector<HWND>& layer_windows()
 {
-    for (HWND live : window_order) {
-        if (live->sdl_id == sdl_id)
-            return live;
-    }
-    return nullptr;
+    return window_order;
 }
 
 bool layer_is_window(HWND window)
@@ -166,9 +167,10 @@ HWND layer_window_of_dc(HDC device_context)
     return nullptr;
 }
 
-HDC layer_dc_of_window(HWND window)
+void layer_expose(HWND window)
 {
-    return &window->device_context;
+    if (layer_is_window(window))
+        window->needs_paint = true;
 }
 
 void layer_validate_window(HWND window)

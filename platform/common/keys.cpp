@@ -1,5 +1,36 @@
-// TranslateMessage: characters from virtual keys, for the US layout.
+// Keys: the backends' key presses as key messages, and TranslateMessage's
+// characters from virtual keys, for the US layout.
 #include "layer_common.h"
+
+// lParam bits of key messages.
+static const LPARAM key_extended_bit = 1L << 24;
+static const LPARAM key_alt_bit = 1L << 29;
+static const LPARAM key_previous_state_bit = 1L << 30;
+static const LPARAM key_transition_bit = static_cast<LPARAM>(1UL << 31);
+
+// WM_KEYDOWN/UP, or WM_SYSKEYDOWN/UP while Alt is held without Ctrl (and for
+// F10), with Windows' lParam: repeat count 1, scan code, extended, Alt (29),
+// previous state (30), transition (31).
+bool layer_queue_key(HWND window, const layer_key& key)
+{
+    const bool alt = (key.modifiers & layer_alt) != 0;
+    const bool ctrl = (key.modifiers & layer_ctrl) != 0;
+    const bool system = (alt && !ctrl) || key.virtual_key == VK_F10;
+    UINT message;
+    if (key.down)
+        message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    else
+        message = system ? WM_SYSKEYUP : WM_KEYUP;
+    LPARAM lparam = 1 | (static_cast<LPARAM>(key.scan) << 16) | (key.extended ? key_extended_bit : 0);
+    if (alt)
+        lparam |= key_alt_bit;
+    if (!key.down)
+        lparam |= key_previous_state_bit | key_transition_bit;
+    else if (key.repeat)
+        lparam |= key_previous_state_bit;
+    MSG made = {window, message, static_cast<WPARAM>(key.virtual_key), lparam, backend_now(), {0, 0}};
+    return layer_queue_input(made, key.modifiers);
+}
 
 int layer_key_character(int virtual_key, int modifiers)
 {

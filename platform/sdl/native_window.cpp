@@ -1,0 +1,92 @@
+// SDL's half of the windows: native windows made, shown, hidden and
+// destroyed, with the GL attributes X11 fixes when a window is made.
+#include "layer.h"
+
+// The one pixel format the layer offers (index 1): the double-buffered RGBA
+// window format with 24-bit colour and a 16-bit depth buffer that the
+// programs ask for.  NOTE: X11 fixes a window's GL visual when the window is
+// made, so the attributes are set here, not in SetPixelFormat.
+static void window_set_gl_attributes()
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // A legacy (2.1, compatibility) context: the programs draw in immediate mode.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+bool layer_sdl_at_most(int major, int minor, int patch)
+{
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    return SDL_VERSIONNUM(linked.major, linked.minor, linked.patch) <= SDL_VERSIONNUM(major, minor, patch);
+}
+
+const backend_limits& backend_limits_of()
+{
+    static const backend_limits limits = {0, "", 0, ""};
+    return limits;
+}
+
+bool backend_window_possible(DWORD, int, int)
+{
+    return layer_start_video();
+}
+
+backend_window* backend_create_window(const char* title, DWORD style, int x, int y, int client_x,
+                                      int client_y, int client_width, int client_height)
+{
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (style & WS_THICKFRAME)
+        flags |= SDL_WINDOW_RESIZABLE;
+    // NOTE: a window manager puts its frame's top-left where the window asks
+    // to be, as Windows puts the outer rectangle; a bare X server puts the
+    // client area there, so the client asks for its own place inside the
+    // classic frame.
+    const bool framed = layer_x11_window_manager_frames_windows();
+    window_set_gl_attributes();
+    layer_chatter_begin("cannot create the window");
+    layer_x11_catch_errors();
+    SDL_Window* sdl_window = SDL_CreateWindow(title, framed ? x : client_x, framed ? y : client_y,
+                                              client_width, client_height, flags);
+    const char* x_error = layer_x11_caught_error(sdl_window);
+    const char* said = layer_chatter_end();
+    if (!sdl_window || x_error) {
+        layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
+        if (sdl_window)
+            SDL_DestroyWindow(sdl_window);
+        return nullptr;
+    }
+    layer_x11_offer_style(sdl_window, style);
+    return new backend_window{sdl_window, SDL_GetWindowID(sdl_window), false};
+}
+
+void backend_show_window(HWND window, const char*)
+{
+    SDL_ShowWindow(window->native->sdl_window);
+}
+
+void backend_hide_window(HWND window)
+{
+    SDL_HideWindow(window->native->sdl_window);
+}
+
+void backend_destroy_window(backend_window* native)
+{
+    SDL_DestroyWindow(native->sdl_window);
+    delete native;
+}
+
+HWND layer_window_from_sdl_id(Uint32 sdl_id)
+{
+    for (HWND live : layer_windows()) {
+        if (live->native->sdl_id == sdl_id)
+            return live;
+    }
+    return nullptr;
+}

@@ -1,0 +1,82 @@
+// The page's half of the windows: the one window's frame shown and hidden,
+// the clock, and waiting.  The page's events arrive while the program yields
+// (in SwapBuffers and Sleep) and wait in the input stage; there is nothing
+// to read at PeekMessageA.
+#include "layer.h"
+#include "window_frame.h"
+
+#include <emscripten/emscripten.h>
+
+// There is nothing native to a window beyond the page's frame.
+struct backend_window {
+    int unused;
+};
+
+const backend_limits& backend_limits_of()
+{
+    // The page has room for one window (the frame in page.html) and its
+    // canvas for one context.
+    static const backend_limits limits = {1, "the page holds one window at a time", 1,
+                                          "the page's canvas has a GL context already"};
+    return limits;
+}
+
+bool backend_window_possible(DWORD style, int width, int height)
+{
+    // NOTE: the page's frame is drawn for the caption style at 640x480; other
+    // styles and sizes would need another page.
+    if (layer_window_frame_of_style(style).top != 22 || width != 640 || height != 480) {
+        layer_fail(ERROR_NOT_SUPPORTED, "the page holds only a 640x480 captioned window");
+        return false;
+    }
+    return true;
+}
+
+backend_window* backend_create_window(const char*, DWORD, int, int, int, int, int, int)
+{
+    return new backend_window{0};
+}
+
+void backend_show_window(HWND, const char* title)
+{
+    // The page's own window has the keyboard from the start, as a new
+    // desktop window has the focus.
+    layer_page_show_window(title);
+    layer_listen_for_input();
+}
+
+void backend_hide_window(HWND)
+{
+    layer_stop_listening();
+    layer_page_hide_window();
+}
+
+void backend_destroy_window(backend_window* native)
+{
+    // A window refused during its creation was never shown; hiding it again
+    // is harmless.
+    layer_stop_listening();
+    layer_page_hide_window();
+    delete native;
+}
+
+DWORD backend_now()
+{
+    return static_cast<DWORD>(emscripten_get_now());
+}
+
+void backend_peek_starts()
+{
+}
+
+void backend_pump_events()
+{
+}
+
+// The program's stack is put aside and the browser runs (draws, hands over
+// events) until the time is up.
+void backend_sleep(DWORD milliseconds)
+{
+    layer_page_sleep(milliseconds);
+    layer_wait_while_context_lost();
+}
