@@ -1,9 +1,8 @@
-// The browser build, end to end: the three pages in headless Chromium, and
-// the wasm scene_probe and scene_tests under node.  Run by tools/web_tests.sh
-// (node --test), which builds build-web/ and the native build/ first.
+// The browser build, end to end: the three pages in headless Chromium.  Run
+// by build-web's ctest (node --test) once tools/build_web.sh has assembled
+// the site; the wasm scene_probe and scene_tests are build-web's own tests.
 //   TERRAIN_WEB_BUILD     the browser build (default build-web/)
-//   TERRAIN_NATIVE_BUILD  the native build with frame_capture, scene_probe
-//                         and client_area_check (default build/)
+//   TERRAIN_NATIVE_BUILD  the native build with client_area_check (default build/)
 
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
@@ -19,8 +18,6 @@ const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const web_build = resolve(process.env.TERRAIN_WEB_BUILD || join(root, 'build-web'));
 const native_build = resolve(process.env.TERRAIN_NATIVE_BUILD || join(root, 'build'));
 const run = promisify(execFile);
-// Node 20's fetch cannot load the .wasm beside emcc's .js; its fallback reads the file.
-const run_wasm = (script, args) => run(process.execPath, ['--no-experimental-fetch', script, ...args]);
 const limit = { timeout: 600000 };
 
 // Keys the viewers ignore, and the flood: presses and releases of many keys,
@@ -243,23 +240,5 @@ describe('pages in headless Chromium', () => {
     } finally {
       await bare.close();
     }
-  });
-});
-
-describe('the scene in wasm under node', () => {
-  test('scene_probe agrees with the native build', limit, async () => {
-    for (const program of programs) {
-      for (const frame of ['0', '1', '401', '777', '470228', '16777300']) {
-        const [native, wasm] = await Promise.all([
-          run(join(native_build, 'tools/scene_probe'), [program, frame]),
-          run_wasm(join(web_build, 'tools/scene_probe.js'), [program, frame]),
-        ]);
-        assert.equal(wasm.stdout, native.stdout, `${program} ${frame}`);
-      }
-    }
-  });
-
-  test('scene_tests pass', limit, async () => {
-    await run_wasm(join(web_build, 'tests/scene_tests.js'), []);
   });
 });
