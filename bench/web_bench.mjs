@@ -6,6 +6,10 @@
 //     time the program runs between yields), over a span after a warm-up;
 //   - page load to the first frame drawn, in a fresh browser context (no
 //     cache), from navigation start;
+//   - the page's script time per frame as the browser counts it (DevTools
+//     protocol, Performance.getMetrics' ScriptDuration), over the same span,
+//     against the floor: bench/web_floor's stream into one array, in a bare
+//     page in the same browser;
 //   - the desktop viewer on Xvfb with Mesa llvmpipe (bench/frame_bench):
 //     frames per second with the viewer's own pauses, as the page runs, and
 //     the frame's cost without them.
@@ -49,12 +53,18 @@ async function page_run(browser, url, program) {
     const page = await context.newPage();
     await page.evaluateOnNewDocument(record_frames);
     await page.goto(`${url}${program}.html`);
+    const script = async () => [(await page.metrics()).ScriptDuration * 1000, (await page.evaluate(() => viewer.frame))];
+    await wait_for(page, (v, last) => v.frame >= last, warmup, 600000);
+    const [s0, f0] = await script();
+    await wait_for(page, (v, last) => v.frame >= last, f0 + frames, 600000);
+    const [s1, f1] = await script();
     await wait_for(page, (v, last) => v.frame >= last, warmup + frames, 600000);
     const log = await page.evaluate(() => window.frame_log);
     const [t0, w0] = log[warmup], [t1, w1] = log[warmup + frames];
     return {
       fps: frames / ((t1 - t0) / 1000),
       work_ms: (w1 - w0) / frames,
+      script_ms: (s1 - s0) / (f1 - f0),
       first_frame_ms: log[0][0] - start_pause_ms[program],
     };
   } finally {
@@ -77,17 +87,37 @@ const median = (values) => {
   return sorted.length % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
 };
 
-const site = await serve(join(root, 'build-web/site'));
+// The floor program's lines, "web_floor NAME ms_per_frame X", from a bare page.
+async function floor_run(browser, url) {
+  const page = await browser.newPage();
+  const found = {};
+  page.on('console', (message) => {
+    const words = message.text().split(' ');
+    if (words[0] === 'web_floor') found[words[1]] = Number(words[3]);
+  });
+  await page.goto(`${url}bench/web_floor.html`);
+  await page.waitForFunction(() => document.getElementById('output')?.value.split('web_floor').length > 3,
+                             { polling: 100, timeout: 600000 });
+  await page.close();
+  return found;
+}
+
+const site = await serve(join(root, 'build-web'));
+site.url += 'site/';
+const bare_url = site.url.replace(/site\/$/, '');
 const browser = await launch();
-const samples = Object.fromEntries(programs.map((p) => [p, { fps: [], work_ms: [], first_frame_ms: [], desktop_fps: [],
-                                                             desktop_ms: [] }]));
+const samples = Object.fromEntries(programs.map((p) => [p, { fps: [], work_ms: [], script_ms: [], floor_ms: [],
+                                                             first_frame_ms: [], desktop_fps: [], desktop_ms: [] }]));
 try {
   for (let rep = 0; rep < reps; ++rep) {
+    const floor = await floor_run(browser, bare_url);
     for (const program of programs) {
       const s = samples[program];
       const page = await page_run(browser, site.url, program);
       s.fps.push(page.fps);
       s.work_ms.push(page.work_ms);
+      s.script_ms.push(page.script_ms);
+      s.floor_ms.push(floor[program]);
       s.first_frame_ms.push(page.first_frame_ms);
       s.desktop_fps.push(1000 / await desktop_run(program, true));
       s.desktop_ms.push(await desktop_run(program, false));
@@ -99,12 +129,13 @@ try {
 }
 
 const f = (value, digits = 1) => value.toFixed(digits);
-console.log(`| program | vertices | page: frames/s | page: ms/frame | page: wasm+JS ms/frame | page: load to first frame, ms | desktop: frames/s | desktop: ms/frame, no pauses |`);
-console.log('|---|---:|---:|---:|---:|---:|---:|---:|');
+console.log(`| program | vertices | page: frames/s | page: ms/frame | page: wasm+JS ms/frame | page: script ms/frame (DevTools) | floor: ms/frame | script / floor | page: load to first frame, ms | desktop: frames/s | desktop: ms/frame, no pauses |`);
+console.log('|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|');
 for (const program of programs) {
   const s = samples[program];
   console.log(`| ${program} | ${vertices[program].toLocaleString('en')} | ${f(median(s.fps))} | ${f(1000 / median(s.fps))} | ` +
               `${f(median(s.work_ms), 2)} (${f(Math.min(...s.work_ms), 2)}–${f(Math.max(...s.work_ms), 2)}) | ` +
+              `${f(median(s.script_ms), 2)} | ${f(median(s.floor_ms), 2)} | ${f(median(s.script_ms) / median(s.floor_ms), 2)} | ` +
               `${f(median(s.first_frame_ms), 0)} (worst ${f(Math.max(...s.first_frame_ms), 0)}) | ` +
               `${f(median(s.desktop_fps))} | ${f(median(s.desktop_ms), 2)} |`);
 }

@@ -19,6 +19,11 @@ if [[ "${1:-}" == "--web" ]]; then
     terrain320|terrain128|terrain32) ;;
     *) echo "usage: tools/run_viewer.sh --web [terrain320|terrain128|terrain32]" >&2; exit 2 ;;
   esac
+  if [[ -f build-web/site/$program.html ]]; then
+    echo "$program: bringing the browser build up to date (build-web/)" >&2
+  else
+    echo "$program: building for the browser into build-web/ (a few minutes the first time; later runs take seconds)" >&2
+  fi
   tools/build_web.sh >/dev/null
   exec node tools/web_view.mjs "$program" build-web/site build-web/screenshots
 fi

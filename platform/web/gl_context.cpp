@@ -170,3 +170,18 @@ void layer_present_frame(HWND window)
     if (depth_test)
         glEnable(GL_DEPTH_TEST);
 }
+
+bool layer_remake_surface()
+{
+    backend_context* context = gl_current;
+    if (!context)
+        return false;
+    // The lost context's objects are gone with it; their names mean nothing.
+    context->framebuffer = context->colour = context->depth = 0;
+    context->copy_program = context->copy_buffer = 0;
+    layer_gl_forget_objects();
+    if (!gl_make_surface(context) || !layer_gl_prepare_batches())
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    return true;
+}

@@ -43,6 +43,10 @@ static size_t gl_written = 0;
 static size_t gl_unchanged = 0;
 // Set when memory for the batch ran out: the batch is not drawn.
 static bool gl_out_of_memory = false;
+// The floats a vertex may fill without a check of its own: the capacity
+// between glBegin and glEnd while memory lasts, 0 otherwise.  glVertex3f
+// compares against it once; every other case takes the slow path.
+static size_t gl_room = 0;
 
 // Room for `floats` floats; false when there is no more memory.
 static bool gl_reserve(size_t floats)
@@ -112,6 +116,7 @@ void glBegin(GLenum mode)
     gl_written = 0;
     gl_unchanged = 0;
     gl_out_of_memory = false;
+    gl_room = gl_capacity;
 }
 
 void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
@@ -121,15 +126,10 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
     gl_colour[2] = blue;
 }
 
-void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
+// Writes one vertex where there is room for it.
+__attribute__((always_inline)) static inline void gl_store_vertex(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (!gl_inside_begin || gl_out_of_memory)
-        return;
     const float vertex[6] = {gl_colour[0], gl_colour[1], gl_colour[2], x, y, z};
-    if (gl_written + 6 > gl_capacity && !gl_reserve(gl_written + 6)) {
-        gl_out_of_memory = true;
-        return;
-    }
     float* slot = gl_vertices + gl_written;
     gl_written += 6;
     // The viewers send the same mesh every frame: while the floats repeat
@@ -149,11 +149,37 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
     memcpy(slot, vertex, sizeof vertex);
 }
 
+// Outside glBegin/glEnd, after memory ran out, or when the array must grow.
+__attribute__((noinline)) static void gl_vertex_slow(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (!gl_inside_begin || gl_out_of_memory)
+        return;
+    if (!gl_reserve(gl_written + 6)) {
+        gl_out_of_memory = true;
+        gl_room = 0;
+        return;
+    }
+    gl_room = gl_capacity;
+    gl_store_vertex(x, y, z);
+}
+
+// NOTE: called hundreds of thousands of times a frame; the browser build
+// links with -flto so that this short path is inlined into the mesh loop.
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (__builtin_expect(gl_written + 6 > gl_room, 0)) {
+        gl_vertex_slow(x, y, z);
+        return;
+    }
+    gl_store_vertex(x, y, z);
+}
+
 void glEnd(void)
 {
     if (!gl_inside_begin)
         return;
     gl_inside_begin = false;
+    gl_room = 0;
     gl_kept = gl_written;
     if (gl_primitive > GL_TRIANGLE_FAN || gl_written == 0 || gl_out_of_memory) {
         // Not drawn, so not in WebGL's buffer either: the next batch

@@ -79,12 +79,24 @@ static bool input_find_key(const char* code, key_row* found)
     return false;
 }
 
-// Keys the browser keeps for itself: reload, developer tools, and anything
-// with Ctrl or the Meta key (copy, new tab, ...).  The window gets them too.
-static bool input_browser_key(const EmscriptenKeyboardEvent& event, const key_row& key)
+// Whether the page cancels the key's own action in the browser.  The window
+// gets every key either way; only keys that would act on the page itself
+// are cancelled: the scrolling keys, while the window has the keyboard (so
+// the page does not scroll under a viewer that takes arrows or Space).
+// Tab, Shift+Tab, the function keys, Backspace and every Alt, Ctrl or Meta
+// combination are the browser's and the visitor's (leave the page, reload,
+// go back, the address bar ...).
+static bool input_page_cancels(const EmscriptenKeyboardEvent& event, const key_row& key)
 {
-    const int f5 = VK_F1 + 4;
-    return event.ctrlKey || event.metaKey || key.virtual_key == f5 || key.virtual_key == VK_F12;
+    if (event.altKey || event.ctrlKey || event.metaKey)
+        return false;
+    switch (key.virtual_key) {
+    case VK_SPACE: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+        return layer_page_window_has_focus() != 0;
+    default:
+        return false;
+    }
 }
 
 // Returns true to keep the browser from acting on the key as well.
@@ -98,13 +110,13 @@ static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, v
     // A key held down repeats; while earlier input still waits, the repeats
     // add nothing but delay, so they are dropped.
     if (down && event->repeat && layer_message_waiting())
-        return !input_browser_key(*event, key);
+        return input_page_cancels(*event, key);
     // NOTE: html5.h's key events carry no Caps Lock state; letters follow
     // Shift alone.
     const int modifiers = (event->shiftKey ? layer_shift : 0) | (event->ctrlKey ? layer_ctrl : 0) |
                           (event->altKey ? layer_alt : 0);
     layer_queue_key(window, {key.virtual_key, key.scan, key.extended, down, event->repeat != 0, modifiers});
-    return !input_browser_key(*event, key);
+    return input_page_cancels(*event, key);
 }
 
 // The caption's close button: the system menu's Close, as on Windows.

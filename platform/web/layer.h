@@ -14,6 +14,16 @@ void layer_stop_listening();
 // --- gl_context.cpp
 // Shows the frame the window's current context has drawn on the canvas.
 void layer_present_frame(HWND window);
+// After the browser gave a lost context back: makes the surface and the
+// batches' objects again in it, bound for drawing; false when WebGL refuses.
+bool layer_remake_surface();
+
+// --- context_loss.cpp (which also records glEnable, glViewport and the
+// other calls that set WebGL state, for a context made again)
+// Returns at once while the context is live.  Otherwise waits for the
+// browser to restore it, then makes the surface and the program's state
+// again; ends the run (status 1) if it is not restored in time.
+void layer_wait_while_context_lost();
 
 // --- layer_page.js: the page side, implemented in JavaScript.
 extern "C" {
@@ -29,4 +39,16 @@ void layer_page_sleep(unsigned milliseconds);
 void layer_page_frame_drawn(int frame);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
+// Whether the canvas's WebGL context is live, lost, or lost while the page
+// is hidden (layer_context_...).
+int layer_page_context_state();
+// Says in the page's one line that the context is gone for good.
+void layer_page_context_gone();
+// Whether the window (not the close button or another control) has the
+// keyboard, so that scrolling keys would scroll the page.
+int layer_page_window_has_focus();
+// The canvas's width on the page, in CSS pixels (less than the client area's
+// while the window is scaled down to fit a narrow screen).
+double layer_page_client_css_width();
 }
+enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2 };

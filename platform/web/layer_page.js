@@ -55,4 +55,30 @@ mergeInto(LibraryManager.library, {
     }
     return Module.layerFrameLimit;
   },
+
+  // The page's listeners (page.html) keep window.viewer.contextLost from the
+  // canvas's webglcontextlost and webglcontextrestored events; the context
+  // itself says it is lost as soon as it is, before the event arrives.
+  layer_page_context_state__deps: ['$GL'],
+  layer_page_context_state: function() {
+    var context = GL.currentContext;
+    if (!context || !(context.GLctx.isContextLost() || window.viewer.contextLost)) return 0;
+    return document.hidden ? 2 : 1;
+  },
+
+  layer_page_context_gone: function() {
+    err(Module.program + ': lost the WebGL context: the browser did not restore it');
+  },
+
+  // Focus on the page itself or on the window's canvas: a scrolling key
+  // would scroll the page.  A focused button takes Space and Enter itself.
+  layer_page_window_has_focus: function() {
+    var focused = document.activeElement;
+    return !focused || focused === document.body || focused === document.documentElement ||
+           focused === Module.canvas;
+  },
+
+  layer_page_client_css_width: function() {
+    return Module.canvas.getBoundingClientRect().width;
+  },
 });

@@ -78,4 +78,5 @@ void backend_pump_events()
 void backend_sleep(DWORD milliseconds)
 {
     layer_page_sleep(milliseconds);
+    layer_wait_while_context_lost();
 }

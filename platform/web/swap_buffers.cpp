@@ -28,4 +28,5 @@ void backend_swap(HWND window)
         return;
     }
     layer_page_wait_frame();
+    layer_wait_while_context_lost();
 }

@@ -1,9 +1,8 @@
-// The browser build, end to end: the three pages in headless Chromium, and
-// the wasm scene_probe and scene_tests under node.  Run by tools/web_tests.sh
-// (node --test), which builds build-web/ and the native build/ first.
+// The browser build, end to end: the three pages in headless Chromium.  Run
+// by build-web's ctest (node --test) once tools/build_web.sh has assembled
+// the site; the wasm scene_probe and scene_tests are build-web's own tests.
 //   TERRAIN_WEB_BUILD     the browser build (default build-web/)
-//   TERRAIN_NATIVE_BUILD  the native build with frame_capture, scene_probe
-//                         and client_area_check (default build/)
+//   TERRAIN_NATIVE_BUILD  the native build with client_area_check (default build/)
 
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
@@ -12,19 +11,18 @@ import { dirname, join, resolve } from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
+import { KnownDevices } from 'puppeteer-core';
 import { launch, open, programs, serve, status_line, viewer, wait_for, without_webgl } from './browser.mjs';
 
 const root = resolve(dirname(fileURLToPath(import.meta.url)), '../..');
 const web_build = resolve(process.env.TERRAIN_WEB_BUILD || join(root, 'build-web'));
 const native_build = resolve(process.env.TERRAIN_NATIVE_BUILD || join(root, 'build'));
 const run = promisify(execFile);
-// Node 20's fetch cannot load the .wasm beside emcc's .js; its fallback reads the file.
-const run_wasm = (script, args) => run(process.execPath, ['--no-experimental-fetch', script, ...args]);
 const limit = { timeout: 600000 };
 
 // Keys the viewers ignore, and the flood: presses and releases of many keys,
 // with some held down long enough to repeat.
-const other_keys = ['a', 'Enter', 'Space', 'Tab', 'ArrowLeft', 'F1', 'Shift', 'Backspace', '1'];
+const other_keys = ['a', 'Enter', 'Space', 'ArrowLeft', 'F1', 'Shift', 'Backspace', '1'];
 async function flood(page) {
   const sent = [];
   for (let i = 0; i < 400; ++i) {
@@ -41,6 +39,34 @@ async function assert_ended(page, program, exit_status) {
   assert.equal(ended.exitStatus, exit_status);
   assert.equal(await status_line(page), `${program} ended with exit status ${exit_status}`);
   assert.deepEqual(page.errors, []);
+}
+
+// The canvas's pixels brighter than near-black: the terrain is there.
+const lit_pixels = (page) => page.$eval('#client', (canvas) => {
+  const copy = document.createElement('canvas');
+  [copy.width, copy.height] = [canvas.width, canvas.height];
+  const context = copy.getContext('2d');
+  context.drawImage(canvas, 0, 0);
+  return context.getImageData(0, 0, copy.width, copy.height).data.filter((v, i) => i % 4 < 3 && v > 40).length;
+});
+// Lets the page run `count` animation frames (a wait on the page's own clock).
+const animation_frames = (page, count) => page.evaluate((n) => new Promise((done) => {
+  const step = () => (--n > 0 ? requestAnimationFrame(step) : done());
+  requestAnimationFrame(step);
+}), count);
+const lose_context = (page, restore) => page.$eval('#client', (canvas, restore) => {
+  canvas.lose ??= canvas.getContext('webgl').getExtension('WEBGL_lose_context');
+  if (restore) canvas.lose.restoreContext(); else canvas.lose.loseContext();
+}, restore);
+// The close button, as a visitor finds it: scrolled to, inside the browser's window.
+async function reachable_close(page) {
+  await page.$eval('#close', (button) => button.scrollIntoView({ block: 'nearest', inline: 'nearest' }));
+  const box = await (await page.$('#close')).boundingBox();
+  const view = await page.evaluate(() => [document.documentElement.clientWidth, document.documentElement.clientHeight]);
+  // (a scroll position is whole pixels, the scaled window's are not)
+  assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= view[0] + 1 && box.y + box.height <= view[1] + 1,
+            `the close button at ${JSON.stringify(box)} is outside the ${view} window`);
+  return box;
 }
 
 describe('pages in headless Chromium', () => {
@@ -94,6 +120,113 @@ describe('pages in headless Chromium', () => {
     });
   }
 
+  test('a lost context: no frames meanwhile, the picture back on restore; never restored, status 1', limit, async () => {
+    const page = await open(browser, `${site.url}terrain128.html`);
+    await wait_for(page, (v) => v.frame >= 2);
+    await lose_context(page, false);
+    const lost = await wait_for(page, (v) => v.contextLost);
+    await animation_frames(page, 30);
+    assert.equal((await viewer(page)).frame, lost.frame, 'frames counted while the context was lost');
+    await lose_context(page, true);
+    await wait_for(page, (v, f) => v.frame >= f + 3, lost.frame);
+    assert.ok(await lit_pixels(page) > 50000, 'no terrain after the context came back');
+    await page.keyboard.press('Escape');
+    await assert_ended(page, 'terrain128', 0);
+
+    const gone = await open(browser, `${site.url}terrain32.html`);
+    await wait_for(gone, (v) => v.frame >= 0);
+    await lose_context(gone, false);
+    assert.equal((await wait_for(gone, (v) => v.exitStatus !== null)).exitStatus, 1);
+    assert.equal(await status_line(gone), 'terrain32: lost the WebGL context: the browser did not restore it');
+    await Promise.all([page.close(), gone.close()]);
+  });
+
+  test('from file:// a page draws; a page whose wasm cannot start says so and ends with status 1', limit, async () => {
+    const url = `file://${join(web_build, 'site/terrain32.html')}`;
+    const page = await open(browser, url);
+    await wait_for(page, (v) => v.frame >= 3);
+    await page.keyboard.press('Escape');
+    await assert_ended(page, 'terrain32', 0);
+    const refused = await browser.newPage();
+    await refused.evaluateOnNewDocument(() => { WebAssembly.instantiate = () => Promise.reject(new Error('refused')); });
+    await refused.goto(url);
+    assert.equal((await wait_for(refused, (v) => v.exitStatus !== null)).exitStatus, 1);
+    assert.equal(await status_line(refused), 'terrain32: stopped: Error: refused');
+    await Promise.all([page.close(), refused.close()]);
+  });
+
+  test('a small browser window and a window dragged far off: the close button stays reachable', limit, async () => {
+    const page = await open(browser, `${site.url}terrain32.html`);
+    await page.setViewport({ width: 480, height: 340 });
+    await wait_for(page, (v) => v.frame >= 0);
+    const start = await reachable_close(page);
+    await page.mouse.move(start.x - 100, start.y + 5);
+    await page.mouse.down();
+    await page.mouse.move(5000, 4000, { steps: 5 });
+    await page.mouse.up();
+    const moved = await reachable_close(page);
+    assert.notDeepEqual(moved, start, 'the caption did not move the window');
+    await page.click('#close');
+    await assert_ended(page, 'terrain32', 0);
+    await page.close();
+  });
+
+  test('keys: scrolling keys cancelled on the window, the browser keys left to it', limit, async () => {
+    const page = await open(browser, `${site.url}terrain32.html`);
+    await wait_for(page, (v) => v.frame >= 0);
+    await page.evaluate(() => {
+      window.cancelled = {};
+      addEventListener('keydown', (event) => { window.cancelled[event.key] = event.defaultPrevented; });
+    });
+    for (const key of ['ArrowDown', 'PageDown', 'Space', 'F1', 'F3', 'Backspace']) await page.keyboard.press(key);
+    for (const [modifier, key] of [['Control', 'KeyL'], ['Alt', 'KeyD']]) {
+      await page.keyboard.down(modifier);
+      await page.keyboard.press(key);
+      await page.keyboard.up(modifier);
+    }
+    assert.deepEqual(await page.evaluate(() => window.cancelled), {
+      ArrowDown: true, PageDown: true, ' ': true, F1: false, F3: false, Backspace: false,
+      Control: false, l: false, Alt: false, d: false,
+    });
+    await page.keyboard.press('Escape');
+    await assert_ended(page, 'terrain32', 0);
+    await page.close();
+  });
+
+  test('keyboard and screen reader: names, Tab reaches the close button, Enter presses it, the end is announced', limit, async () => {
+    const page = await open(browser, `${site.url}terrain128.html`);
+    await wait_for(page, (v) => v.frame >= 0);
+    const nodes = [];
+    (function walk(node) { nodes.push(`${node.role} ${node.name} ${node.live ?? ''}`.trim()); node.children?.forEach(walk); })(
+      await page.accessibility.snapshot());
+    for (const node of ['button Close', 'image terrain128: a rotating terrain', 'status  polite'])
+      assert.ok(nodes.includes(node), `${node} is not in ${nodes}`);
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'close');
+    await page.keyboard.press('Enter');
+    await assert_ended(page, 'terrain128', 0);
+    assert.ok(await page.$eval('#after a', (a) => a.href.endsWith('terrain128.html')), 'no way to run it again');
+    await page.close();
+  });
+
+  test('a phone: the window fits 390 px, the caption drags with a finger, a tap closes', limit, async () => {
+    const page = await browser.newPage();
+    page.errors = [];
+    await page.emulate(KnownDevices['iPhone 13']);
+    await page.goto(`${site.url}terrain32.html`);
+    await wait_for(page, (v) => v.frame >= 0);
+    const box = await (await page.$('#window')).boundingBox();
+    assert.ok(box.width <= 390 && Math.abs(box.width / box.height - 640 / 480) < 0.01, JSON.stringify(box));
+    const caption = await (await page.$('#caption-title')).boundingBox();
+    await page.touchscreen.touchStart(caption.x + 20, caption.y + 5);
+    await page.touchscreen.touchMove(caption.x + 20, caption.y + 105);
+    await page.touchscreen.touchEnd();
+    assert.ok((await (await page.$('#window')).boundingBox()).y > box.y + 50, 'the caption did not follow the finger');
+    await page.tap('#close');
+    await assert_ended(page, 'terrain32', 0);
+    await page.close();
+  });
+
   test('without WebGL each page says so in one line and ends with status 1', limit, async () => {
     const bare = await launch(without_webgl);
     try {
@@ -107,23 +240,5 @@ describe('pages in headless Chromium', () => {
     } finally {
       await bare.close();
     }
-  });
-});
-
-describe('the scene in wasm under node', () => {
-  test('scene_probe agrees with the native build', limit, async () => {
-    for (const program of programs) {
-      for (const frame of ['0', '1', '401', '777', '470228', '16777300']) {
-        const [native, wasm] = await Promise.all([
-          run(join(native_build, 'tools/scene_probe'), [program, frame]),
-          run_wasm(join(web_build, 'tools/scene_probe.js'), [program, frame]),
-        ]);
-        assert.equal(wasm.stdout, native.stdout, `${program} ${frame}`);
-      }
-    }
-  });
-
-  test('scene_tests pass', limit, async () => {
-    await run_wasm(join(web_build, 'tests/scene_tests.js'), []);
   });
 });
