@@ -12,13 +12,17 @@
 //   - X errors and the libraries' stderr caught while windows and contexts
 //     are made; a lost display ends the run with one line
 //   - a swap on a minimised or unmapped window waits until it is shown again
-//   - not: window moves or resizes after creation (nothing reads them)
+//   - not: window moves or resizes after creation, the pointer, touch and
+//     text events (nothing reads them)
 // web/ (a page of html5.h and WebGL, built with Emscripten):
 //   - one 640x480 captioned window (the frame in page.html) and one context
 //   - keys and the caption's close button, delivered while the program yields
 //   - frames drawn into a framebuffer and copied to the canvas at each swap;
 //     the page's ?frame=K stops drawing after frame K
-//   - not: other window sizes or styles, more than one window or context
+//   - a lost WebGL context waited out, and the surface and the program's GL
+//     state made again when the browser gives it back
+//   - not: other window sizes or styles, more than one window or context,
+//     the pointer (nothing reads it)
 #pragma once
 
 #include <windows.h>
