@@ -17,13 +17,22 @@ void layer_present_frame(HWND window);
 // After the browser gave a lost context back: makes the surface and the
 // batches' objects again in it, bound for drawing; false when WebGL refuses.
 bool layer_remake_surface();
+// Keeps a copy of the frame just drawn (a held last picture), and shows it
+// again on a surface made anew.
+void layer_keep_frame(HWND window);
+void layer_present_kept_frame(HWND window);
 
 // --- context_loss.cpp (which also records glEnable, glViewport and the
 // other calls that set WebGL state, for a context made again)
-// Returns at once while the context is live.  Otherwise waits for the
+// Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
-// again; ends the run (status 1) if it is not restored in time.
-void layer_wait_while_context_lost();
+// again and returns true; returns false early, the context still lost, when
+// a message waits for the program; ends the run (status 1) if the context
+// is not restored in time.
+bool layer_wait_while_context_lost();
+// The viewport and depth test the program has set, as recorded.
+void layer_recorded_viewport(int viewport[4]);
+bool layer_recorded_depth_test();
 
 // --- layer_page.js: the page side, implemented in JavaScript.
 extern "C" {
