@@ -119,7 +119,8 @@ bool layer_wait_while_context_lost()
     // A message (Escape, the close button) goes back to the program's loop
     // at once, as the desktop's wait for a minimised window does: the
     // program handles it, and its next SwapBuffers waits here again.
-    for (int state; (state = layer_page_context_state()) != layer_context_live;) {
+    for (int state; (state = layer_page_context_state()) != layer_context_live &&
+                    state != layer_context_restored;) {
         if (layer_message_waiting())
             return false;
         if (state == layer_context_lost)
@@ -135,6 +136,7 @@ bool layer_wait_while_context_lost()
         loss_give_up();
     loss_restore_gl_state(kept);
     loss_state = kept;
+    layer_page_context_mended();
     return true;
 }
 

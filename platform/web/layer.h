@@ -48,9 +48,12 @@ void layer_page_sleep(unsigned milliseconds);
 void layer_page_frame_drawn(int frame);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
-// Whether the canvas's WebGL context is live, lost, or lost while the page
-// is hidden (layer_context_...).
+// Whether the canvas's WebGL context is live, lost, lost while the page is
+// hidden, or given back with the layer's objects not yet made again
+// (layer_context_...).
 int layer_page_context_state();
+// The layer has made its objects again for every loss so far.
+void layer_page_context_mended();
 // Says in the page's one line that the context is gone for good.
 void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
@@ -60,4 +63,4 @@ int layer_page_window_has_focus();
 // while the window is scaled down to fit a narrow screen).
 double layer_page_client_css_width();
 }
-enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2 };
+enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2, layer_context_restored = 3 };
