@@ -108,22 +108,45 @@ static void loss_give_up()
     exit(1);
 }
 
-void layer_wait_while_context_lost()
+// How long the context has been away while the page was shown; kept across
+// the waits a message cuts short, so that keys cannot put the deadline off.
+static int loss_waited_ms = 0;
+
+bool layer_wait_while_context_lost()
 {
     if (layer_page_context_state() == layer_context_live)
-        return;
-    int waited_ms = 0;
-    for (int state; (state = layer_page_context_state()) != layer_context_live;) {
+        return false;
+    // A message (Escape, the close button) goes back to the program's loop
+    // at once, as the desktop's wait for a minimised window does: the
+    // program handles it, and its next SwapBuffers waits here again.
+    for (int state; (state = layer_page_context_state()) != layer_context_live &&
+                    state != layer_context_restored;) {
+        if (layer_message_waiting())
+            return false;
         if (state == layer_context_lost)
-            waited_ms += loss_poll_ms;
-        if (waited_ms > loss_deadline_ms)
+            loss_waited_ms += loss_poll_ms;
+        if (loss_waited_ms > loss_deadline_ms)
             loss_give_up();
         layer_page_sleep(loss_poll_ms);
     }
+    loss_waited_ms = 0;
     // Making the surface sets state of its own (the whole canvas as viewport).
     const loss_gl_state kept = loss_state;
     if (!layer_remake_surface())
         loss_give_up();
     loss_restore_gl_state(kept);
     loss_state = kept;
+    layer_page_context_mended();
+    return true;
+}
+
+void layer_recorded_viewport(int viewport[4])
+{
+    for (int i = 0; i < 4; ++i)
+        viewport[i] = loss_state.viewport[i];
+}
+
+bool layer_recorded_depth_test()
+{
+    return loss_state.enabled & 1u;  // loss_capabilities[0] is GL_DEPTH_TEST
 }

@@ -12,6 +12,8 @@
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
 
+#include <vector>
+
 struct backend_context {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
     HWND window;
@@ -147,10 +149,11 @@ void backend_delete_context(backend_context* context)
 void layer_present_frame(HWND window)
 {
     backend_context* context = gl_current;
-    // The programs' viewport and depth test, put back afterwards.
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const GLboolean depth_test = glIsEnabled(GL_DEPTH_TEST);
+    // The programs' viewport and depth test, put back afterwards: as
+    // recorded, since a query would make the browser wait for the GPU.
+    int viewport[4];
+    layer_recorded_viewport(viewport);
+    const bool depth_test = layer_recorded_depth_test();
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, window->client_width, window->client_height);
@@ -184,4 +187,26 @@ bool layer_remake_surface()
         return false;
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
     return true;
+}
+
+// The picture a page holds after its last frame (?frame=K), read back once:
+// a lost context takes the surface with it, and the program will not draw
+// that frame again.
+static std::vector<unsigned char> gl_held_pixels;
+
+void layer_keep_frame(HWND window)
+{
+    gl_held_pixels.resize(static_cast<size_t>(window->client_width) * window->client_height * 4);
+    glReadPixels(0, 0, window->client_width, window->client_height, GL_RGBA, GL_UNSIGNED_BYTE,
+                 gl_held_pixels.data());
+}
+
+void layer_present_kept_frame(HWND window)
+{
+    if (gl_held_pixels.empty() || !gl_current)
+        return;
+    glBindTexture(GL_TEXTURE_2D, gl_current->colour);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, window->client_width, window->client_height, GL_RGBA,
+                    GL_UNSIGNED_BYTE, gl_held_pixels.data());
+    layer_present_frame(window);
 }

@@ -17,13 +17,22 @@ void layer_present_frame(HWND window);
 // After the browser gave a lost context back: makes the surface and the
 // batches' objects again in it, bound for drawing; false when WebGL refuses.
 bool layer_remake_surface();
+// Keeps a copy of the frame just drawn (a held last picture), and shows it
+// again on a surface made anew.
+void layer_keep_frame(HWND window);
+void layer_present_kept_frame(HWND window);
 
 // --- context_loss.cpp (which also records glEnable, glViewport and the
 // other calls that set WebGL state, for a context made again)
-// Returns at once while the context is live.  Otherwise waits for the
+// Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
-// again; ends the run (status 1) if it is not restored in time.
-void layer_wait_while_context_lost();
+// again and returns true; returns false early, the context still lost, when
+// a message waits for the program; ends the run (status 1) if the context
+// is not restored in time.
+bool layer_wait_while_context_lost();
+// The viewport and depth test the program has set, as recorded.
+void layer_recorded_viewport(int viewport[4]);
+bool layer_recorded_depth_test();
 
 // --- layer_page.js: the page side, implemented in JavaScript.
 extern "C" {
@@ -39,9 +48,12 @@ void layer_page_sleep(unsigned milliseconds);
 void layer_page_frame_drawn(int frame);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
-// Whether the canvas's WebGL context is live, lost, or lost while the page
-// is hidden (layer_context_...).
+// Whether the canvas's WebGL context is live, lost, lost while the page is
+// hidden, or given back with the layer's objects not yet made again
+// (layer_context_...).
 int layer_page_context_state();
+// The layer has made its objects again for every loss so far.
+void layer_page_context_mended();
 // Says in the page's one line that the context is gone for good.
 void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
@@ -51,4 +63,4 @@ int layer_page_window_has_focus();
 // while the window is scaled down to fit a narrow screen).
 double layer_page_client_css_width();
 }
-enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2 };
+enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2, layer_context_restored = 3 };

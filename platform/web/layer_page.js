@@ -57,13 +57,21 @@ mergeInto(LibraryManager.library, {
   },
 
   // The page's listeners (page.html) keep window.viewer.contextLost from the
-  // canvas's webglcontextlost and webglcontextrestored events; the context
-  // itself says it is lost as soon as it is, before the event arrives.
+  // canvas's webglcontextlost and webglcontextrestored events, and count the
+  // losses; the context itself says it is lost as soon as it is, before the
+  // event arrives.  A loss and its restore may both come between two looks:
+  // a count beyond the losses the layer has made its objects again for
+  // still reads as "restored".
   layer_page_context_state__deps: ['$GL'],
   layer_page_context_state: function() {
     var context = GL.currentContext;
-    if (!context || !(context.GLctx.isContextLost() || window.viewer.contextLost)) return 0;
-    return document.hidden ? 2 : 1;
+    if (!context) return 0;
+    if (context.GLctx.isContextLost() || window.viewer.contextLost) return document.hidden ? 2 : 1;
+    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? 3 : 0;
+  },
+
+  layer_page_context_mended: function() {
+    Module.layerLossesMended = Module.canvas.layerLosses;
   },
 
   layer_page_context_gone: function() {

@@ -13,18 +13,25 @@ static const int pixel_hold_poll_ms = 50;
 // canvas, hands over the events that came in, and calls back when the next
 // frame is due.  Past the page's last frame nothing more is shown, and the
 // program waits here until there is a message for it (Escape, the close
-// button), so the last picture stays and nothing spins.
+// button), so the last picture stays and nothing spins.  A frame drawn while
+// the context is lost is neither shown nor counted.
 void backend_swap(HWND window)
 {
     const int limit = layer_page_frame_limit();
-    if (limit < 0 || pixel_frames_shown <= limit) {
+    if ((limit < 0 || pixel_frames_shown <= limit) && layer_page_context_state() == layer_context_live) {
         layer_present_frame(window);
         layer_page_frame_drawn(pixel_frames_shown);
         ++pixel_frames_shown;
+        if (limit >= 0 && pixel_frames_shown == limit + 1)
+            layer_keep_frame(window);
     }
     if (limit >= 0 && pixel_frames_shown > limit) {
-        while (!layer_message_waiting())
-            layer_page_sleep(pixel_hold_poll_ms);
+        while (!layer_message_waiting()) {
+            if (layer_wait_while_context_lost())
+                layer_present_kept_frame(window);
+            else
+                layer_page_sleep(pixel_hold_poll_ms);
+        }
         return;
     }
     layer_page_wait_frame();

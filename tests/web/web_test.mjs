@@ -54,9 +54,13 @@ const animation_frames = (page, count) => page.evaluate((n) => new Promise((done
   const step = () => (--n > 0 ? requestAnimationFrame(step) : done());
   requestAnimationFrame(step);
 }), count);
+// restore: true gives the context back, 'soon' loses it and gives it back
+// right after the loss's event, faster than the layer looks.
 const lose_context = (page, restore) => page.$eval('#client', (canvas, restore) => {
   canvas.lose ??= canvas.getContext('webgl').getExtension('WEBGL_lose_context');
-  if (restore) canvas.lose.restoreContext(); else canvas.lose.loseContext();
+  const back = () => setTimeout(() => canvas.lose.restoreContext());
+  if (restore === 'soon') canvas.addEventListener('webglcontextlost', back, { once: true });
+  if (restore === true) canvas.lose.restoreContext(); else canvas.lose.loseContext();
 }, restore);
 // The close button, as a visitor finds it: scrolled to, inside the browser's window.
 async function reachable_close(page) {
@@ -125,6 +129,7 @@ describe('pages in headless Chromium', () => {
     await wait_for(page, (v) => v.frame >= 2);
     await lose_context(page, false);
     const lost = await wait_for(page, (v) => v.contextLost);
+    await page.keyboard.press('a');
     await animation_frames(page, 30);
     assert.equal((await viewer(page)).frame, lost.frame, 'frames counted while the context was lost');
     await lose_context(page, true);
@@ -138,7 +143,20 @@ describe('pages in headless Chromium', () => {
     await lose_context(gone, false);
     assert.equal((await wait_for(gone, (v) => v.exitStatus !== null)).exitStatus, 1);
     assert.equal(await status_line(gone), 'terrain32: lost the WebGL context: the browser did not restore it');
-    await Promise.all([page.close(), gone.close()]);
+
+    // A held last picture comes back; Escape while lost ends the run at once.
+    const held = await open(browser, `${site.url}terrain32.html?frame=3`);
+    await wait_for(held, (v) => v.frame >= 3);
+    await lose_context(held, 'soon');
+    for (const end = Date.now() + 60000; await lit_pixels(held) < 10000;) {
+      assert.ok(Date.now() < end, 'the held picture did not come back');
+      await animation_frames(held, 5);
+    }
+    await lose_context(held, false);
+    await wait_for(held, (v) => v.contextLost);
+    await held.keyboard.press('Escape');
+    await assert_ended(held, 'terrain32', 0);
+    await Promise.all([page.close(), gone.close(), held.close()]);
   });
 
   test('from file:// a page draws; a page whose wasm cannot start says so and ends with status 1', limit, async () => {
