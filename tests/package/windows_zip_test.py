@@ -1,7 +1,8 @@
 """The Windows ZIP: tools/make_packages.sh --zip must give one ZIP holding
 a readme, the licence and each architecture's three viewers in its own
 folder, each executable a stripped GUI program for the right processor with
-no profiler in it; and windows_zip.sh must refuse a profiling tree.  Exits
+no profiler in it, the 64-bit terrain32 ending on Escape under Wine without
+writing gmon.out; and windows_zip.sh must refuse a profiling tree.  Exits
 77 (skipped) when the MinGW-w64 cross compilers are not installed.
 
 Usage: windows_zip_test.py [unittest options]"""
@@ -16,6 +17,8 @@ import unittest
 import zipfile
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "harness"))
+from x11_harness import Viewer, XServer  # noqa: E402
 PROGRAMS = ("terrain320", "terrain128", "terrain32")
 SKIPPED = 77
 
@@ -90,6 +93,31 @@ class windows_zip(unittest.TestCase):
             self.assertNotIn(b"gmon.out", data, f"{name} is a profiling build")
             if name.endswith(".exe"):
                 self.assertEqual(subsystem, GUI_SUBSYSTEM, f"{name} is not a GUI program")
+
+    def test_the_64_bit_terrain32_ends_on_escape_under_wine_and_writes_no_gmon_out(self):
+        loader = "/usr/lib/wine/wine64"
+        if not os.access(loader, os.X_OK):
+            self.skipTest("Wine is not installed")
+        with tempfile.TemporaryDirectory() as scratch:
+            self.archive.extractall(scratch)
+            top = self.files[0].split("/")[0]
+            folder = os.path.join(scratch, top, "win64", "bin")
+            before = sorted(os.listdir(folder))
+            emulator = [os.path.join(SOURCE_DIR, "cmake", "wine_emulator.sh"), loader, os.path.join(scratch, "prefix")]
+            started = subprocess.run(emulator + ["--start"], capture_output=True, text=True, timeout=900)
+            try:
+                if started.returncode == SKIPPED:
+                    self.skipTest(started.stderr.strip())
+                self.assertEqual(started.returncode, 0, started.stderr)
+                with XServer() as x:
+                    viewer = Viewer(emulator + [os.path.join(folder, "terrain32.exe")], x, cwd=folder)
+                    viewer.wait_window(timeout=120)
+                    x.press(viewer.window, "Escape")
+                    status, err = viewer.wait_exit(timeout=60)
+                self.assertEqual(status, 0, err)
+                self.assertEqual(sorted(os.listdir(folder)), before, "the program left a file beside itself")
+            finally:
+                subprocess.run(emulator + ["--stop"], capture_output=True, timeout=60)
 
     def test_a_profiling_tree_is_refused_in_one_line(self):
         with tempfile.TemporaryDirectory() as tree:
