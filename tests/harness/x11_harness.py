@@ -155,9 +155,15 @@ class XServer:
         """True once a picture of the window differs from the one taken on
         entry (the orbiting camera changes every frame); False at the deadline."""
         with tempfile.TemporaryDirectory(prefix="x11-harness-") as scratch:
-            first = self.picture(window, os.path.join(scratch, "first.png"))[2]
-            path = os.path.join(scratch, "next.png")
-            return bool(poll(lambda: self.picture(window, path)[2] != first, timeout, interval=0.1))
+            path = os.path.join(scratch, "frame.png")
+
+            def taken():  # None while the window cannot be read (a restore still mapping it)
+                try:
+                    return self.picture(window, path)[2]
+                except AssertionError:
+                    return None
+            first = poll(taken, timeout, interval=0.1)
+            return first is not None and bool(poll(lambda: taken() not in (None, first), timeout, interval=0.1))
 
     def press(self, window, key):
         """Moves the pointer over the window, gives it the focus and presses
