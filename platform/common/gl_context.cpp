@@ -13,6 +13,12 @@ static std::vector<HGLRC> gl_contexts;
 static HGLRC gl_current = nullptr;
 static HWND gl_current_window = nullptr;
 
+static void gl_none_current()
+{
+    gl_current = nullptr;
+    gl_current_window = nullptr;
+}
+
 static bool gl_is_context(HGLRC context)
 {
     for (HGLRC live : gl_contexts) {
@@ -45,8 +51,7 @@ BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
 {
     if (!context) {
         backend_release_current();
-        gl_current = nullptr;
-        gl_current_window = nullptr;
+        gl_none_current();
         return TRUE;
     }
     if (!gl_is_context(context)) {
@@ -69,10 +74,8 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
         return FALSE;
     }
-    if (gl_current == context) {
-        gl_current = nullptr;
-        gl_current_window = nullptr;
-    }
+    if (gl_current == context)
+        gl_none_current();
     backend_delete_context(context->native);
     for (size_t i = 0; i < gl_contexts.size(); ++i) {
         if (gl_contexts[i] == context) {
@@ -89,8 +92,7 @@ void layer_forget_current_window(HWND window)
     // The context lives on, current nowhere, as when its window goes on Windows.
     if (gl_current_window == window) {
         backend_release_current();
-        gl_current = nullptr;
-        gl_current_window = nullptr;
+        gl_none_current();
     }
 }
 
