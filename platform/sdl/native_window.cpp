@@ -22,9 +22,13 @@ static void window_set_gl_attributes()
 
 bool layer_sdl_at_most(int major, int minor, int patch)
 {
-    SDL_version linked;
-    SDL_GetVersion(&linked);
-    return SDL_VERSIONNUM(linked.major, linked.minor, linked.patch) <= SDL_VERSIONNUM(major, minor, patch);
+    // Asked at every PeekMessageA: the linked version is read once.
+    static const int linked = [] {
+        SDL_version version;
+        SDL_GetVersion(&version);
+        return SDL_VERSIONNUM(version.major, version.minor, version.patch);
+    }();
+    return linked <= SDL_VERSIONNUM(major, minor, patch);
 }
 
 const backend_limits& backend_limits_of()
