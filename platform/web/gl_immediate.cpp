@@ -126,52 +126,54 @@ void glColor3f(GLfloat red, GLfloat green, GLfloat blue)
     gl_colour[2] = blue;
 }
 
-// Writes one vertex where there is room for it.
-__attribute__((always_inline)) static inline void gl_store_vertex(GLfloat x, GLfloat y, GLfloat z)
-{
-    const float vertex[6] = {gl_colour[0], gl_colour[1], gl_colour[2], x, y, z};
-    float* slot = gl_vertices + gl_written;
-    gl_written += 6;
-    // The viewers send the same mesh every frame: while the floats repeat
-    // the last batch's bit for bit, nothing needs sending to WebGL again.
-    if (gl_unchanged + 6 == gl_written && gl_written <= gl_kept) {
-        uint32_t old_bits[6], new_bits[6];
-        memcpy(old_bits, slot, sizeof old_bits);
-        memcpy(new_bits, vertex, sizeof new_bits);
-        uint32_t differ = 0;
-        for (int i = 0; i < 6; ++i)
-            differ |= old_bits[i] ^ new_bits[i];
-        if (differ == 0) {
-            gl_unchanged = gl_written;
-            return;
-        }
-    }
-    memcpy(slot, vertex, sizeof vertex);
-}
-
-// Outside glBegin/glEnd, after memory ran out, or when the array must grow.
-__attribute__((noinline)) static void gl_vertex_slow(GLfloat x, GLfloat y, GLfloat z)
+// Makes room for a vertex at `needed` floats; false outside glBegin/glEnd
+// and once memory ran out.  It leaves the batch's counters and the colour
+// alone, so that the compiler can keep those in registers through the mesh
+// loop that glVertex3f is inlined into.
+__attribute__((noinline)) static bool gl_make_room(size_t needed)
 {
     if (!gl_inside_begin || gl_out_of_memory)
-        return;
-    if (!gl_reserve(gl_written + 6)) {
+        return false;
+    if (!gl_reserve(needed)) {
         gl_out_of_memory = true;
         gl_room = 0;
-        return;
+        return false;
     }
     gl_room = gl_capacity;
-    gl_store_vertex(x, y, z);
+    return true;
+}
+
+static inline uint32_t gl_bits(float value)
+{
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof bits);
+    return bits;
 }
 
 // NOTE: called hundreds of thousands of times a frame; the browser build
 // links with -flto so that this short path is inlined into the mesh loop.
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
-    if (__builtin_expect(gl_written + 6 > gl_room, 0)) {
-        gl_vertex_slow(x, y, z);
+    if (__builtin_expect(gl_written + 6 > gl_room, 0) && !gl_make_room(gl_written + 6))
         return;
+    const float vertex[6] = {gl_colour[0], gl_colour[1], gl_colour[2], x, y, z};
+    float* slot = gl_vertices + gl_written;
+    gl_written += 6;
+    // The viewers send the same mesh every frame: while the floats repeat
+    // the last batch's bit for bit, nothing needs sending to WebGL again.
+    // (Float loads and stores: the compiler then knows they cannot touch the
+    // counters.)
+    if (gl_unchanged + 6 == gl_written && gl_written <= gl_kept) {
+        uint32_t differ = 0;
+        for (int i = 0; i < 6; ++i)
+            differ |= gl_bits(slot[i]) ^ gl_bits(vertex[i]);
+        if (differ == 0) {
+            gl_unchanged = gl_written;
+            return;
+        }
     }
-    gl_store_vertex(x, y, z);
+    for (int i = 0; i < 6; ++i)
+        slot[i] = vertex[i];
 }
 
 void glEnd(void)
