@@ -51,7 +51,7 @@ static GLuint batch_shader(GLenum kind, const char* source)
     return shader;
 }
 
-unsigned layer_gl_program(const char* vertex_source, const char* fragment_source,
+unsigned layer_gl_program(const char* vertex_source, const char* fragment_source, unsigned first_location,
                           const char* first_attribute, const char* second_attribute)
 {
     const GLuint vertex = batch_shader(GL_VERTEX_SHADER, vertex_source);
@@ -61,9 +61,9 @@ unsigned layer_gl_program(const char* vertex_source, const char* fragment_source
         program = glCreateProgram();
         glAttachShader(program, vertex);
         glAttachShader(program, fragment);
-        glBindAttribLocation(program, 0, first_attribute);
+        glBindAttribLocation(program, first_location, first_attribute);
         if (second_attribute)
-            glBindAttribLocation(program, 1, second_attribute);
+            glBindAttribLocation(program, first_location + 1, second_attribute);
         glLinkProgram(program);
         GLint linked = GL_FALSE;
         glGetProgramiv(program, GL_LINK_STATUS, &linked);
@@ -93,11 +93,21 @@ bool layer_gl_prepare_batches()
 {
     if (batch_program)
         return true;
-    batch_program = layer_gl_program(batch_vertex_source, batch_fragment_source, "colour", "position");
+    batch_program =
+        layer_gl_program(batch_vertex_source, batch_fragment_source, layer_batch_colour, "colour", "position");
     if (!batch_program)
         return false;
     batch_transform_location = glGetUniformLocation(batch_program, "transform");
     glGenBuffers(1, &batch_buffer);
+    // The attributes read the buffer from here on, whatever it holds later.
+    // The buffer stays bound: nothing else binds one.
+    glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
+    const GLsizei stride = 6 * sizeof(float);
+    glVertexAttribPointer(layer_batch_colour, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+    glVertexAttribPointer(layer_batch_position, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(3 * sizeof(float)));
+    glEnableVertexAttribArray(layer_batch_colour);
+    glEnableVertexAttribArray(layer_batch_position);
     return true;
 }
 
@@ -108,7 +118,6 @@ void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int un
         return;
     const GLsizeiptr vertex_bytes = 6 * sizeof(float);
     const GLsizeiptr bytes = count * vertex_bytes;
-    glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
     // NOTE: the buffer only grows, and only what changed is sent.  A big
     // upload every frame (15 MB for the 320 grid) makes the browser wait for
     // its GPU side to take it, several times the frame's own work.
@@ -125,10 +134,5 @@ void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int un
     batch_buffer_filled = bytes;
     glUseProgram(batch_program);
     glUniformMatrix4fv(batch_transform_location, 1, GL_FALSE, transform);
-    const GLsizei stride = 6 * sizeof(float);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(3 * sizeof(float)));
-    glEnableVertexAttribArray(0);
-    glEnableVertexAttribArray(1);
     glDrawArrays(mode, 0, count);
 }

@@ -18,7 +18,12 @@ bool layer_gl_prepare_batches();
 void layer_gl_forget_objects();
 
 // Compiles and links a program from two GLSL ES 1.0 sources, with attribute
-// 0 named `first_attribute` and attribute 1 `second_attribute` (NULL: none);
-// 0 when WebGL refuses.
-unsigned layer_gl_program(const char* vertex_source, const char* fragment_source,
+// `first_location` named `first_attribute` and the next one
+// `second_attribute` (NULL: none); 0 when WebGL refuses.
+unsigned layer_gl_program(const char* vertex_source, const char* fragment_source, unsigned first_location,
                           const char* first_attribute, const char* second_attribute);
+
+// The vertex attributes of the batches (0 and 1) and of the copy to the
+// canvas (2): each keeps its own, set once when its buffer is made, so that
+// a frame switches programs without setting attributes again.
+enum { layer_batch_colour = 0, layer_batch_position = 1, layer_copy_corner = 2 };

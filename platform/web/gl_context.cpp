@@ -67,7 +67,8 @@ static bool gl_make_surface(backend_context* context)
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         return false;
 
-    context->copy_program = layer_gl_program(gl_copy_vertex_source, gl_copy_fragment_source, "corner", nullptr);
+    context->copy_program =
+        layer_gl_program(gl_copy_vertex_source, gl_copy_fragment_source, layer_copy_corner, "corner", nullptr);
     if (!context->copy_program)
         return false;
     glUseProgram(context->copy_program);
@@ -79,6 +80,10 @@ static bool gl_make_surface(backend_context* context)
     glGenBuffers(1, &context->copy_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, context->copy_buffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
+    glVertexAttribPointer(layer_copy_corner, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(layer_copy_corner);
+    // The surface stays bound to texture unit 0 for the copy: the batches'
+    // program samples no texture, so drawing into it meanwhile is allowed.
     // GL's initial state, as a new desktop context has it: the whole
     // drawable as viewport, black, depth test off.
     glViewport(0, 0, width, height);
@@ -149,27 +154,26 @@ void backend_delete_context(backend_context* context)
 void layer_present_frame(HWND window)
 {
     backend_context* context = gl_current;
-    // The programs' viewport and depth test, put back afterwards: as
-    // recorded, since a query would make the browser wait for the GPU.
+    // The programs' viewport and depth test, put aside while the copy draws
+    // the whole canvas: as recorded, since a query would make the browser
+    // wait for the GPU.  Only what differs is set: each call costs the page.
     int viewport[4];
     layer_recorded_viewport(viewport);
     const bool depth_test = layer_recorded_depth_test();
+    const bool whole = viewport[0] == 0 && viewport[1] == 0 && viewport[2] == window->client_width &&
+                       viewport[3] == window->client_height;
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, window->client_width, window->client_height);
-    glDisable(GL_DEPTH_TEST);
+    if (!whole)
+        glViewport(0, 0, window->client_width, window->client_height);
+    if (depth_test)
+        glDisable(GL_DEPTH_TEST);
     glUseProgram(context->copy_program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, context->colour);
-    glBindBuffer(GL_ARRAY_BUFFER, context->copy_buffer);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(0);
-    glDisableVertexAttribArray(1);
     glDrawArrays(GL_TRIANGLES, 0, 6);
 
-    glBindTexture(GL_TEXTURE_2D, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    if (!whole)
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (depth_test)
         glEnable(GL_DEPTH_TEST);
 }
