@@ -4,6 +4,11 @@
 // the last frame's floats that lets the page skip the upload.  No layer, no
 // GL, no yields: what the browser's wasm needs for the stream itself.
 // Prints "web_floor NAME ms_per_frame X" for each program.
+//
+// With ?per_frame=NAME it is instead the least a page that draws does: the
+// same stream once per animation frame and one WebGL clear, counting frames
+// in window.viewer.frame as the viewers' pages do, so that the browser's
+// script time for it can be read beside theirs.
 #include "crt_rand.h"
 #include "height_field.h"
 #include "terrain_mesh.h"
@@ -13,6 +18,10 @@
 #include <string.h>
 #include <chrono>
 #include <vector>
+
+#include <GLES2/gl2.h>
+#include <emscripten.h>
+#include <emscripten/html5.h>
 
 namespace {
 
@@ -75,10 +84,57 @@ void time_program(const char* name, int frames)
     printf("web_floor %s ms_per_frame %.3f (%zu floats repeated)\n", name, median, unchanged);
 }
 
+struct per_frame_run {
+    height_field field;
+    const variant_params* params;
+    std::vector<float> floats;
+    int frame;
+};
+
+EM_JS(void, floor_page_frame_drawn, (int frame), { window.viewer.frame = frame; });
+
+EM_JS(void, floor_page_start, (), { window.viewer = {frame: -1, workMs: 0}; });
+
+// The program named in ?per_frame= (at most `size` bytes), or "".
+EM_JS(void, floor_page_program, (char* name, int size), {
+    stringToUTF8(new URLSearchParams(location.search).get("per_frame") || "", name, size);
+});
+
+EM_BOOL draw_one_frame(double, void* data)
+{
+    per_frame_run& run = *static_cast<per_frame_run*>(data);
+    array_sink sink = {run.floats.data(), 0, 0};
+    emit_terrain_vertices(run.field, *run.params, sink);
+    glClear(GL_COLOR_BUFFER_BIT);
+    floor_page_frame_drawn(run.frame++);
+    return EM_TRUE;
+}
+
+// The program named in ?per_frame=, if any.
+const variant_params* per_frame_params()
+{
+    char name[32] = "";
+    floor_page_program(name, sizeof name);
+    return name[0] ? find_variant_params(name) : nullptr;
+}
+
 }  // namespace
 
 int main()
 {
+    if (const variant_params* params = per_frame_params()) {
+        const size_t n = static_cast<size_t>(params->grid_size);
+        static std::vector<float> cells(n * n);
+        crt_srand(1);
+        static per_frame_run run = {build_height_field(*params, cells.data(), crt_rand), params,
+                                    std::vector<float>((n - 1) * (n - 1) * 36), 0};
+        EmscriptenWebGLContextAttributes attributes;
+        emscripten_webgl_init_context_attributes(&attributes);
+        emscripten_webgl_make_context_current(emscripten_webgl_create_context("#canvas", &attributes));
+        floor_page_start();
+        emscripten_request_animation_frame_loop(draw_one_frame, &run);
+        return 0;
+    }
     time_program("terrain320", 40);
     time_program("terrain128", 150);
     time_program("terrain32", 300);

@@ -69,9 +69,9 @@ export async function open(browser, url) {
 // Polls `condition(viewer, arg)` in the page until it holds; the viewer's
 // state when it does.  Deadlines are generous: SwiftShader on a loaded
 // 2-core machine draws a 320 grid frame in well over 100 ms.
-export async function wait_for(page, condition, arg = null, timeout = 120000) {
+export async function wait_for(page, condition, arg = null, timeout = 120000, polling = 50) {
   await page.waitForFunction(`window.viewer && (${condition})(window.viewer, ${JSON.stringify(arg)})`,
-                             { polling: 50, timeout });
+                             { polling, timeout });
   return viewer(page);
 }
 
