@@ -100,7 +100,6 @@ bool layer_gl_prepare_batches()
     batch_transform_location = glGetUniformLocation(batch_program, "transform");
     glGenBuffers(1, &batch_buffer);
     // The attributes read the buffer from here on, whatever it holds later.
-    // The buffer stays bound: nothing else binds one.
     glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
     const GLsizei stride = 6 * sizeof(float);
     glVertexAttribPointer(layer_batch_colour, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
@@ -120,16 +119,19 @@ void layer_gl_draw_batch(unsigned mode, const float* vertices, int count, int un
     const GLsizeiptr bytes = count * vertex_bytes;
     // NOTE: the buffer only grows, and only what changed is sent.  A big
     // upload every frame (15 MB for the 320 grid) makes the browser wait for
-    // its GPU side to take it, several times the frame's own work.
+    // its GPU side to take it, several times the frame's own work.  The
+    // buffer is bound only for an upload: a frame that sends nothing makes
+    // no call for it.
+    GLsizeiptr kept = unchanged * vertex_bytes;
+    if (kept > batch_buffer_filled)
+        kept = batch_buffer_filled;
     if (bytes > batch_buffer_size) {
+        glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
         glBufferData(GL_ARRAY_BUFFER, bytes, vertices, GL_DYNAMIC_DRAW);
         batch_buffer_size = bytes;
-    } else {
-        GLsizeiptr kept = unchanged * vertex_bytes;
-        if (kept > batch_buffer_filled)
-            kept = batch_buffer_filled;
-        if (kept < bytes)
-            glBufferSubData(GL_ARRAY_BUFFER, kept, bytes - kept, reinterpret_cast<const char*>(vertices) + kept);
+    } else if (kept < bytes) {
+        glBindBuffer(GL_ARRAY_BUFFER, batch_buffer);
+        glBufferSubData(GL_ARRAY_BUFFER, kept, bytes - kept, reinterpret_cast<const char*>(vertices) + kept);
     }
     batch_buffer_filled = bytes;
     glUseProgram(batch_program);
