@@ -11,6 +11,7 @@
 
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
+#include <webgl/webgl1.h>
 
 #include <vector>
 
@@ -157,6 +158,8 @@ void layer_present_frame(HWND window)
     // The programs' viewport and depth test, put aside while the copy draws
     // the whole canvas: as recorded, since a query would make the browser
     // wait for the GPU.  Only what differs is set: each call costs the page.
+    // WebGL is called directly, so that the record keeps the programs' own
+    // state and is not written over and back at every frame.
     int viewport[4];
     layer_recorded_viewport(viewport);
     const bool depth_test = layer_recorded_depth_test();
@@ -165,17 +168,17 @@ void layer_present_frame(HWND window)
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (!whole)
-        glViewport(0, 0, window->client_width, window->client_height);
+        emscripten_glViewport(0, 0, window->client_width, window->client_height);
     if (depth_test)
-        glDisable(GL_DEPTH_TEST);
+        emscripten_glDisable(GL_DEPTH_TEST);
     glUseProgram(context->copy_program);
     glDrawArrays(GL_TRIANGLES, 0, 6);
 
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
     if (!whole)
-        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        emscripten_glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (depth_test)
-        glEnable(GL_DEPTH_TEST);
+        emscripten_glEnable(GL_DEPTH_TEST);
 }
 
 bool layer_remake_surface()
