@@ -6,8 +6,9 @@
 # --viewer installs only what building and running a viewer needs (also on a
 # private X server, when there is no display), without the test toolchain
 # (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
-# --windows adds the MinGW-w64 cross compilers and Wine (64-bit, and 32-bit
-# from the i386 architecture, which it enables).  --web adds emscripten, for
+# --windows adds the MinGW-w64 cross compilers, icoutils (the programs'
+# icon), Wine (64-bit, and 32-bit from the i386 architecture, which it
+# enables), and wixl and msitools for the installers.  --web adds emscripten, for
 # the browser build, chromium with nodejs, which run it, and the npm package
 # that drives the browser in the tests.  --cross adds the Linux cross
 # compilers for 32-bit x86 and 64-bit ARM and qemu's user-mode emulation,
@@ -43,7 +44,7 @@ if [[ $viewer_only -eq 0 ]]; then
   )
 fi
 if [[ $windows -eq 1 ]]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386)
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine wine64 wine32:i386 wixl msitools)
 fi
 if [[ $cross -eq 1 ]]; then
   packages+=(g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user)

@@ -16,11 +16,11 @@ for program in terrain320 terrain128 terrain32; do
   "$capture" "$program" 0 "docs/$program.png"
   echo "docs/$program.png"
 done
-for size in 48 128 256; do
+for size in 16 32 48 128 256; do
   convert docs/terrain128.png -crop 460x460+90+20 +repage -resize "${size}x$size" -strip \
     "packaging/icons/terrain-viewers-$size.png"
 done
-echo "packaging/icons/terrain-viewers-{48,128,256}.png"
+echo "packaging/icons/terrain-viewers-{16,32,48,128,256}.png"
 
 # terrain32's camera turns 1/16 radian a frame: one orbit is 2*pi*16, about
 # 100.5 frames.  Every second frame at half size keeps the GIF small.
