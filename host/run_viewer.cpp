@@ -16,10 +16,12 @@
 static int report_startup_failure(const variant_params& params, const char* what, bool window_system_failed)
 {
     const char* cause = window_system_failed ? last_failure_text() : "";
+    char line[512];
     if (cause[0] != '\0')
-        fprintf(stderr, "%s: %s: %s\n", params.program_name, what, cause);
+        snprintf(line, sizeof line, "%s: %s: %s", params.program_name, what, cause);
     else
-        fprintf(stderr, "%s: %s\n", params.program_name, what);
+        snprintf(line, sizeof line, "%s: %s", params.program_name, what);
+    show_failure_line(params.program_name, line);
     return 1;
 }
 

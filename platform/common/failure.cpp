@@ -27,3 +27,8 @@ const char* last_failure_text()
 {
     return failure_text;
 }
+
+void show_failure_line(const char*, const char* line)
+{
+    fprintf(stderr, "%s\n", line);
+}

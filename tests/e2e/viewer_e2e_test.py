@@ -9,8 +9,10 @@ such as Wine's for the Windows viewers;
 E2E_RUNS sets the number of repeated runs (default 5; the soak runs 50);
 E2E_PROFILED=OFF (a build without profiling) expects no gmon.out;
 E2E_FAIL_ALLOCATION names the allocator that runs out of memory (built as
-fail_allocation).  The desktop and broken-environment cases behave alike for
-every program and run with one (terrain32; terrain320 for the height field)."""
+fail_allocation); E2E_NO_STD_HANDLES, for a Windows viewer, the launcher that
+starts it as Explorer does, with no standard handles.  The desktop and
+broken-environment cases behave alike for every program and run with one
+(terrain32; terrain320 for the height field)."""
 
 import os
 import shlex
@@ -270,6 +272,22 @@ class viewer_in_a_broken_environment(XServerTestCase):
         err = assert_one_failure_line(self, viewer, "cannot create the (window|GL context)")
         self.assertIn("GLX", err)
 
+    def test_a_windows_viewer_without_gl_tells_its_failure_on_stderr_or_else_in_a_box(self):
+        only_for("terrain32")
+        if "E2E_NO_STD_HANDLES" not in os.environ:
+            self.skipTest("a Windows viewer's case")
+        # NOTE: an X server without GLX, where Wine's ChoosePixelFormat finds
+        # no format; Mesa without its drivers leaves Wine's X11 driver stuck.
+        with XServer(arguments=("-extension", "GLX")) as no_glx:
+            viewer = self.start(LAUNCHER + [PROGRAM], xserver=no_glx)
+            status, err = viewer.wait_exit(timeout=60)
+            self.assertEqual((status, err), (1, f"{program_name()}: cannot find a pixel format\r\n"))
+            # Started as Explorer starts it, with no stderr: the line waits in a box.
+            program = "Z:" + PROGRAM.replace("/", "\\")
+            viewer = self.start(LAUNCHER + [os.environ["E2E_NO_STD_HANDLES"], program], xserver=no_glx)
+            no_glx.press(viewer.wait_window(timeout=60, title=program_name()), "Return")
+            self.assertEqual(viewer.wait_exit(timeout=60), (1, ""))
+
     def test_no_memory_for_the_height_field_prints_one_line_and_exits_1_before_any_window(self):
         only_for("terrain320")
         # NOTE: AddressSanitizer's allocator must come first; no other can be
@@ -302,4 +320,9 @@ class viewer_without_display(unittest.TestCase):
 
 if __name__ == "__main__":
     PROGRAM, CLOSE_TOOL, BURST_TOOL = (os.path.abspath(path) for path in sys.argv[1:4])
+    # A launcher that cannot run here (32-bit Wine on a kernel without
+    # 32-bit support) says NOT RUN and exits 77: the test is skipped.
+    if LAUNCHER and subprocess.run(LAUNCHER + ["--version"], capture_output=True, timeout=60).returncode == 77:
+        print(f"NOT RUN: {LAUNCHER[0]} cannot start {PROGRAM} here")
+        sys.exit(77)
     unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)

@@ -1,11 +1,13 @@
 #include "fake_win32.h"
 
 #include "crt_rand.h"
+#include "failure_text.h"
 #include "gl_recorder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -76,6 +78,11 @@ static DWORD fake_failure(bool fails)
 const char* last_failure_text()
 {
     return state.last_error == fake_failure_error ? "fake failure" : "a later call's error";
+}
+
+void show_failure_line(const char*, const char* line)
+{
+    fprintf(stderr, "%s\n", line);
 }
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class)
