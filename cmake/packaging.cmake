@@ -1,5 +1,6 @@
-# Packages: a Debian package of the Linux build; on Windows builds a ZIP of
-# the executables (tools/windows_zip.sh joins the 32-bit and 64-bit ones).
+# Packages: a Debian package of the Linux build; from the Windows builds a
+# ZIP and installers (tools/windows_packages.sh joins the 32-bit and 64-bit
+# trees).
 # `cmake --install` puts the three programs in bin/ and, on Linux, what a
 # desktop expects beside them: menu entries, the icon, manual pages, the
 # copyright and the changelog.  tools/make_packages.sh makes both packages
@@ -11,7 +12,7 @@ set(terrain_packaging ${PROJECT_SOURCE_DIR}/packaging)
 set(terrain_staged ${PROJECT_BINARY_DIR}/packaging)
 
 set(CPACK_PACKAGE_NAME "terrain-viewers")
-set(CPACK_PACKAGE_VENDOR "terrain viewers developers")
+set(CPACK_PACKAGE_VENDOR "${TERRAIN_VENDOR}")
 set(CPACK_PACKAGE_CONTACT "${terrain_contact}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time terrain viewers (OpenGL)")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -25,6 +26,13 @@ set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/package_release_only.c
 
 if(WIN32)
   set(CPACK_GENERATOR "ZIP")
+  # The papers beside the programs in the ZIP and the installers, with
+  # Windows line ends for Notepad: packaging/windows-papers/ in the tree.
+  set(version ${PROJECT_VERSION})
+  configure_file(${terrain_packaging}/windows-readme.txt ${terrain_staged}/windows-papers/README.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${terrain_staged}/windows-papers/LICENSE.txt
+                 @ONLY NEWLINE_STYLE CRLF)
 else()
   set(CPACK_GENERATOR "DEB")
   set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
@@ -55,10 +63,7 @@ included; Escape or the close button ends them.")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
   # Per viewer: a menu entry and a manual page (section 6, gzipped).
-  set(terrain_programs terrain320 terrain128 terrain32)
-  set(grid_terrain320 320)
-  set(grid_terrain128 128)
-  set(grid_terrain32 32)
+  set(terrain_programs ${TERRAIN_PROGRAMS})
   set(behaviour_terrain320 "It waits one second before it opens its window.")
   set(behaviour_terrain128 "")
   set(behaviour_terrain32 "It pauses one millisecond after every frame.")
@@ -66,7 +71,7 @@ included; Escape or the close button ends them.")
   set(date ${terrain_release_date})
   foreach(program ${terrain_programs})
     string(TOUPPER ${program} PROGRAM)
-    set(grid ${grid_${program}})
+    set(grid ${TERRAIN_GRID_${program}})
     set(behaviour "${behaviour_${program}}")
     set(others ${terrain_programs})
     list(REMOVE_ITEM others ${program})
@@ -80,7 +85,7 @@ included; Escape or the close button ends them.")
     install(FILES ${terrain_staged}/${program}.6.gz DESTINATION share/man/man6)
   endforeach()
 
-  foreach(size 48 128 256)
+  foreach(size 16 32 48 128 256)
     install(FILES ${terrain_packaging}/icons/terrain-viewers-${size}.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME terrain-viewers.png)
   endforeach()

@@ -1,23 +1,26 @@
 #!/usr/bin/env bash
-# make_packages.sh [--deb | --zip]: the packages users install, from release
-# trees of its own (no profiling, stripped), into build-packages/:
+# make_packages.sh [--deb | --windows]: the packages users install, from
+# release trees of its own (no profiling, stripped), into build-packages/:
 #   terrain-viewers_VERSION-1_amd64.deb      from build-packages/linux/
 #   terrain-viewers-VERSION-windows.zip      from build-packages/win32/ and win64/
-# --deb or --zip makes only that one.  Prints the path of each package made.
+#   terrain-viewers-VERSION-x86.msi          from build-packages/win32/
+#   terrain-viewers-VERSION-x64.msi          from build-packages/win64/
+# --deb or --windows makes only those.  Prints the path of each package made.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 want_deb=1
-want_zip=1
+want_windows=1
 case "${1:-}" in
   "") ;;
-  --deb) want_zip=0 ;;
-  --zip) want_deb=0 ;;
-  *) echo "usage: tools/make_packages.sh [--deb | --zip]" >&2; exit 2 ;;
+  --deb) want_windows=0 ;;
+  --windows) want_deb=0 ;;
+  *) echo "usage: tools/make_packages.sh [--deb | --windows]" >&2; exit 2 ;;
 esac
 
-# dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link.
-if [[ $want_zip -eq 1 ]]; then
-  tools/install_deps.sh --viewer dpkg-dev file g++-mingw-w64-i686 g++-mingw-w64-x86-64
+# dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link;
+# icoutils makes the Windows programs' icon, wixl and msitools the installers.
+if [[ $want_windows -eq 1 ]]; then
+  tools/install_deps.sh --viewer dpkg-dev file g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wixl msitools
 else
   tools/install_deps.sh --viewer dpkg-dev file
 fi
@@ -48,8 +51,8 @@ if [[ $want_deb -eq 1 ]]; then
   mv "$out"/linux/packages/terrain-viewers_*_amd64.deb "$out/"
   ls -t "$out"/terrain-viewers_*_amd64.deb | head -n1
 fi
-if [[ $want_zip -eq 1 ]]; then
+if [[ $want_windows -eq 1 ]]; then
   configure_and_build "$out/win32" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
   configure_and_build "$out/win64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-  tools/windows_zip.sh "$out/win32" "$out/win64" "$out"
+  tools/windows_packages.sh "$out/win32" "$out/win64" "$out"
 fi

@@ -1,13 +1,19 @@
-"""The Windows ZIP: tools/make_packages.sh --zip must give one ZIP holding
-a readme, the licence and each architecture's three viewers in its own
-folder, each executable a stripped GUI program for the right processor with
-no profiler in it, the 64-bit terrain32 ending on Escape under Wine without
-writing gmon.out; and windows_zip.sh must refuse a profiling tree.  Exits
-77 (skipped) when the MinGW-w64 cross compilers are not installed.
+"""The Windows packages: tools/make_packages.sh --windows must give one ZIP
+holding a readme, the licence and each architecture's three viewers in its
+own folder, and an installer per architecture; each executable a stripped
+GUI program for the right processor with no profiler in it, carrying its
+icon, version details and manifest and importing only DLLs every Windows
+has.  Under Wine the ZIP's 64-bit terrain32 ends on Escape without writing
+gmon.out, and the installers install, upgrade, replace each other and
+uninstall leaving nothing behind.  windows_packages.sh must refuse a
+profiling tree.  Exits 77 (skipped) when the MinGW-w64 cross compilers are
+not installed.
 
-Usage: windows_zip_test.py [unittest options]"""
+Usage: windows_packages_test.py [unittest options]"""
 
+import glob
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -25,6 +31,9 @@ SKIPPED = 77
 # IMAGE_FILE_MACHINE_* and the optional header's magic for each folder.
 MACHINES = {"win32": (0x014C, 0x10B), "win64": (0x8664, 0x20B)}
 GUI_SUBSYSTEM = 2
+MSI_ARCHITECTURES = {"x86": "win32", "x64": "win64"}
+WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "opengl32.dll", "glu32.dll", "msvcrt.dll"}
+UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
 
 
 def pe_header(data):
@@ -50,17 +59,32 @@ def reason_to_skip():
     return None
 
 
-class windows_zip(unittest.TestCase):
+class windows_packages(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        made = subprocess.run([os.path.join(SOURCE_DIR, "tools", "make_packages.sh"), "--zip"],
+        made = subprocess.run([os.path.join(SOURCE_DIR, "tools", "make_packages.sh"), "--windows"],
                               capture_output=True, text=True, timeout=1800)
         if made.returncode != 0:
             raise RuntimeError("make_packages.sh failed:\n" + made.stdout + made.stderr)
-        cls.path = made.stdout.split()[-1]
+        paths = made.stdout.split()
+        cls.path = next(path for path in paths if path.endswith(".zip"))
+        cls.version = os.path.basename(cls.path).split("-")[2]
+        cls.msis = {arch: next(path for path in paths if path.endswith(f"-{arch}.msi")) for arch in MSI_ARCHITECTURES}
         cls.archive = zipfile.ZipFile(cls.path)
         cls.addClassCleanup(cls.archive.close)
         cls.files = [name for name in cls.archive.namelist() if not name.endswith("/")]
+        # Every package unpacked: (architecture's folder, path) of each program.
+        cls.scratch = tempfile.mkdtemp(prefix="windows-packages-")
+        cls.addClassCleanup(shutil.rmtree, cls.scratch, ignore_errors=True)
+        cls.archive.extractall(os.path.join(cls.scratch, "zip"))
+        cls.programs = [(name.split("/")[1], os.path.join(cls.scratch, "zip", name)) for name in cls.files
+                        if name.endswith(".exe")]
+        for arch, msi in cls.msis.items():
+            unpacked = os.path.join(cls.scratch, arch)
+            subprocess.run(["msiextract", "-C", unpacked, msi], capture_output=True, check=True, timeout=120)
+            cls.programs += [(MSI_ARCHITECTURES[arch], path)
+                             for path in glob.glob(os.path.join(unpacked, "**", "Terrain viewers", "*.exe"),
+                                                   recursive=True)]
 
     def test_each_architecture_has_the_three_viewers_in_its_own_folder_beside_readme_and_licence(self):
         self.assertTrue(self.path.endswith("-windows.zip"), self.path)
@@ -80,44 +104,102 @@ class windows_zip(unittest.TestCase):
             self.assertEqual(self.archive.read(f"{top}/LICENSE.txt").decode().replace("\r\n", "\n"),
                              licence.read())
 
-    def test_every_executable_is_a_stripped_unprofiled_gui_program_for_its_folders_processor(self):
-        for name in self.files:
-            if not name.lower().endswith((".exe", ".dll")):
-                continue
-            folder = name.split("/")[1]
-            data = self.archive.read(name)
+    def test_every_program_is_a_stripped_unprofiled_gui_program_with_its_resources(self):
+        self.assertEqual(len(self.programs), 12, "three viewers per architecture, in the ZIP and the installers")
+        for folder, path in self.programs:
+            name = os.path.basename(path)
+            with open(path, "rb") as program:
+                data = program.read()
             machine, magic, subsystem, symbols = pe_header(data)
-            self.assertEqual((machine, magic), MACHINES[folder], f"{name} is not built for {folder}")
-            self.assertEqual(symbols, 0, f"{name} is not stripped")
+            self.assertEqual((machine, magic), MACHINES[folder], f"{path} is not built for {folder}")
+            self.assertEqual(symbols, 0, f"{path} is not stripped")
             # A profiled program carries the profiler, which writes gmon.out.
-            self.assertNotIn(b"gmon.out", data, f"{name} is a profiling build")
-            if name.endswith(".exe"):
-                self.assertEqual(subsystem, GUI_SUBSYSTEM, f"{name} is not a GUI program")
+            self.assertNotIn(b"gmon.out", data, f"{path} is a profiling build")
+            self.assertEqual(subsystem, GUI_SUBSYSTEM, f"{path} is not a GUI program")
+            resources = subprocess.run(["wrestool", "-l", path], capture_output=True, text=True, timeout=60).stdout
+            for kind in ("type=group_icon", "type=version", "--type=24 "):
+                self.assertIn(kind, resources, f"{path}: no {kind} resource")
+            grid = name[len("terrain"):-len(".exe")]
+            for text in (f"{name[:-4]}: terrain viewer, {grid}x{grid} grid", self.version):
+                self.assertIn(text.encode("utf-16-le"), data, f"{path}: no {text!r} in its version details")
+            imports = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", path], capture_output=True, text=True,
+                                     timeout=60).stdout
+            dlls = {line.split()[-1].lower() for line in imports.splitlines() if "DLL Name:" in line}
+            self.assertLessEqual(dlls, WINDOWS_DLLS, f"{path} needs DLLs that Windows lacks")
 
-    def test_the_64_bit_terrain32_ends_on_escape_under_wine_and_writes_no_gmon_out(self):
+    def test_under_wine_the_zips_viewer_runs_and_the_installers_upgrade_replace_and_remove_cleanly(self):
         loader = "/usr/lib/wine/wine64"
         if not os.access(loader, os.X_OK):
             self.skipTest("Wine is not installed")
-        with tempfile.TemporaryDirectory() as scratch:
-            self.archive.extractall(scratch)
-            top = self.files[0].split("/")[0]
-            folder = os.path.join(scratch, top, "win64", "bin")
-            before = sorted(os.listdir(folder))
-            emulator = [os.path.join(SOURCE_DIR, "cmake", "wine_emulator.sh"), loader, os.path.join(scratch, "prefix")]
-            started = subprocess.run(emulator + ["--start"], capture_output=True, text=True, timeout=900)
-            try:
-                if started.returncode == SKIPPED:
-                    self.skipTest(started.stderr.strip())
-                self.assertEqual(started.returncode, 0, started.stderr)
-                with XServer() as x:
-                    viewer = Viewer(emulator + [os.path.join(folder, "terrain32.exe")], x, cwd=folder)
-                    viewer.wait_window(timeout=120)
-                    x.press(viewer.window, "Escape")
-                    status, err = viewer.wait_exit(timeout=60)
-                self.assertEqual(status, 0, err)
-                self.assertEqual(sorted(os.listdir(folder)), before, "the program left a file beside itself")
-            finally:
-                subprocess.run(emulator + ["--stop"], capture_output=True, timeout=60)
+        prefix = os.path.join(self.scratch, "prefix")
+        emulator = [os.path.join(SOURCE_DIR, "cmake", "wine_emulator.sh"), loader, prefix]
+        started = subprocess.run(emulator + ["--start"], capture_output=True, text=True, timeout=900)
+        self.addCleanup(subprocess.run, emulator + ["--stop"], capture_output=True, timeout=60)
+        if started.returncode == SKIPPED:
+            self.skipTest(started.stderr.strip())
+        self.assertEqual(started.returncode, 0, started.stderr)
+
+        def wine(*command):
+            done = subprocess.run(emulator + list(command), capture_output=True, text=True, timeout=600)
+            return done.returncode, done.stdout.replace("\r", "")
+
+        def install(option, msi):
+            self.assertEqual(wine("msiexec", option, "Z:" + msi.replace("/", "\\"), "/qn")[0], 0, f"{option} {msi}")
+
+        def entries():  # (version, publisher, readme) of each uninstall entry, in both registry views
+            found = []
+            for view in ("/reg:64", "/reg:32"):
+                for entry in wine("reg", "query", UNINSTALL, "/s", view)[1].split("\n\n"):
+                    values = {fields[0]: fields[-1] for fields in (line.split(None, 2) for line in entry.splitlines()
+                                                                   if "    REG_" in line)}
+                    if values.get("DisplayName") == "Terrain viewers":
+                        found.append((values["DisplayVersion"], values["Publisher"], values["ReadMe"]))
+            return found
+
+        def run_until_escape(program, x):
+            viewer = Viewer(emulator + [program], x, cwd=os.path.dirname(program))
+            viewer.wait_window(timeout=120)
+            x.press(viewer.window, "Escape")
+            self.assertEqual(viewer.wait_exit(timeout=60)[0], 0, program)
+
+        drive = os.path.join(prefix, "drive_c")
+        installed = os.path.join(drive, "Program Files", "Terrain viewers")
+        with XServer() as x:
+            zip_folder = os.path.join(self.scratch, "zip", self.files[0].split("/")[0], "win64", "bin")
+            before = sorted(os.listdir(zip_folder))
+            run_until_escape(os.path.join(zip_folder, "terrain32.exe"), x)
+            self.assertEqual(sorted(os.listdir(zip_folder)), before, "the program left a file beside itself")
+
+            # An earlier version, then this one twice: one entry, of this version.
+            earlier = os.path.join(self.scratch, "earlier.msi")
+            shutil.copy(self.msis["x64"], earlier)
+            properties = subprocess.run(["msiinfo", "export", earlier, "Property"], capture_output=True, text=True,
+                                        check=True).stdout
+            with open(os.path.join(self.scratch, "Property.idt"), "w", newline="") as table:
+                table.write(re.sub(r"ProductCode\t\{[^}]*\}", "ProductCode\t{00000000-0000-0000-0000-000000000001}",
+                                   properties.replace(f"ProductVersion\t{self.version}", "ProductVersion\t0.1.0")))
+            subprocess.run(["msibuild", earlier, "-i", "Property.idt"], cwd=self.scratch, check=True, timeout=60)
+            for msi in (earlier, self.msis["x64"], self.msis["x64"]):
+                install("/i", msi)
+            self.assertEqual(entries(), [(self.version, "the terrain viewers developers",
+                                          "C:\\Program Files\\Terrain viewers\\README.txt")])
+            self.assertEqual(sorted(os.listdir(installed)),
+                             ["LICENSE.txt", "README.txt", "terrain128.exe", "terrain32.exe", "terrain320.exe"])
+            # NOTE: Wine puts a per-machine package's shortcuts in the user's Start menu.
+            shortcuts = glob.glob(os.path.join(drive, "**", "Start Menu", "Programs", "Terrain viewers", "*.lnk"),
+                                  recursive=True)
+            self.assertEqual(sorted(map(os.path.basename, shortcuts)), ["terrain128.lnk", "terrain32.lnk", "terrain320.lnk"])
+            run_until_escape(os.path.join(installed, "terrain32.exe"), x)
+
+        # The other architecture replaces it, in the 32-bit Program Files; its removal leaves nothing.
+        install("/i", self.msis["x86"])
+        self.assertEqual([entry[0] for entry in entries()], [self.version])
+        self.assertFalse(os.path.exists(installed))
+        self.assertTrue(os.path.isdir(os.path.join(drive, "Program Files (x86)", "Terrain viewers")))
+        install("/x", self.msis["x86"])
+        self.assertEqual(entries(), [])
+        self.assertEqual(glob.glob(os.path.join(drive, "**", "*errain*"), recursive=True), [])
+        self.assertNotEqual(wine("reg", "query", r"HKLM\Software\Terrain viewers")[0], 0)
 
     def test_a_profiling_tree_is_refused_in_one_line(self):
         with tempfile.TemporaryDirectory() as tree:
@@ -125,10 +207,10 @@ class windows_zip(unittest.TestCase):
                                ("CPackConfig.cmake", ""), ("cmake_install.cmake", "")):
                 with open(os.path.join(tree, name), "w") as file:
                     file.write(text)
-            refused = subprocess.run([os.path.join(SOURCE_DIR, "tools", "windows_zip.sh"), tree, tree,
+            refused = subprocess.run([os.path.join(SOURCE_DIR, "tools", "windows_packages.sh"), tree, tree,
                                       os.path.join(tree, "out")], capture_output=True, text=True, timeout=60)
         self.assertEqual(refused.returncode, 1)
-        self.assertRegex(refused.stderr, r"\Awindows_zip.sh: refusing .*profiling.*\n\Z")
+        self.assertRegex(refused.stderr, r"\Awindows_packages.sh: refusing .*profiling.*\n\Z")
 
 
 if __name__ == "__main__":
