@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing the viewers
 # need.  Idempotent and quiet: when everything is already there it asks apt
 # nothing at all.
-#   install_deps.sh [--viewer] [--windows] [--web] [--cross] [PACKAGE...]
+#   install_deps.sh [--viewer] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]
 # --viewer installs only what building and running a viewer needs (also on a
 # private X server, when there is no display), without the test toolchain
 # (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
@@ -12,20 +12,24 @@
 # the browser build, chromium with nodejs, which run it, and the npm package
 # that drives the browser in the tests.  --cross adds the Linux cross
 # compilers for 32-bit x86 and 64-bit ARM and qemu's user-mode emulation,
-# which runs what they build.
+# which runs what they build, and implies --arm64: Debian's arm64
+# architecture (which it enables) and the arm64 SDL2, GL, GLU and Mesa that
+# the 64-bit ARM viewers link and draw with.
 set -euo pipefail
 
 viewer_only=0
 windows=0
 web=0
 cross=0
+arm64=0
 while [[ "${1:-}" == --* ]]; do
   case "$1" in
     --viewer) viewer_only=1 ;;
     --windows) windows=1 ;;
     --web) web=1 ;;
-    --cross) cross=1 ;;
-    *) echo "usage: tools/install_deps.sh [--viewer] [--windows] [--web] [--cross] [PACKAGE...]" >&2; exit 2 ;;
+    --cross) cross=1 arm64=1 ;;
+    --arm64) arm64=1 ;;
+    *) echo "usage: tools/install_deps.sh [--viewer] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -47,7 +51,11 @@ if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine wine64 wine32:i386 wixl msitools)
 fi
 if [[ $cross -eq 1 ]]; then
-  packages+=(g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user)
+  packages+=(g++-i686-linux-gnu qemu-user)
+fi
+if [[ $arm64 -eq 1 ]]; then
+  packages+=(g++-aarch64-linux-gnu libsdl2-dev:arm64 libgl-dev:arm64 libglu1-mesa-dev:arm64 libegl-dev:arm64
+             libpng-dev:arm64 libx11-dev:arm64 libgl1-mesa-dri:arm64 libglx-mesa0:arm64 libegl-mesa0:arm64)
 fi
 if [[ $web -eq 1 ]]; then
   packages+=(emscripten chromium nodejs)
@@ -73,9 +81,11 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   as_root=()
   [[ $(id -u) -eq 0 ]] || as_root=(sudo)
   echo "installing: ${missing[*]}" >&2
-  if [[ $windows -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${as_root[@]}" dpkg --add-architecture i386
-  fi
+  for foreign in i386:$windows arm64:$arm64; do
+    if [[ ${foreign#*:} -eq 1 ]] && ! dpkg --print-foreign-architectures | grep -qx "${foreign%:*}"; then
+      "${as_root[@]}" dpkg --add-architecture "${foreign%:*}"
+    fi
+  done
   "${as_root[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi

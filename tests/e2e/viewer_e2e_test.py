@@ -10,7 +10,10 @@ E2E_RUNS sets the number of repeated runs (default 5; the soak runs 50);
 E2E_PROFILED=OFF (a build without profiling) expects no gmon.out;
 E2E_FAIL_ALLOCATION names the allocator that runs out of memory (built as
 fail_allocation); E2E_NO_STD_HANDLES, for a Windows viewer, the launcher that
-starts it as Explorer does, with no standard handles.  The desktop and
+starts it as Explorer does, with no standard handles; E2E_FRAME_0_ENV (NAME=VALUE
+words) the viewer's environment that stops it after its first frame (the
+close_after_swaps hook), which must then match the first frame of the native
+viewer of E2E_NATIVE_BUILD.  The desktop and
 broken-environment cases behave alike for every program and run with one
 (terrain32; terrain320 for the height field)."""
 
@@ -23,7 +26,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_regions, terrain_problem  # noqa: E402
+from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_regions, terrain_problem, pictures_match  # noqa: E402
 from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
@@ -39,6 +42,12 @@ def program_name():
 def start_delay():
     """terrain320 pauses a second before it makes its window."""
     return 1.0 if program_name() == "terrain320" else 0.0
+
+
+def process_state(pid):
+    """The state letter of process `pid` (R, S, T for stopped...)."""
+    with open(f"/proc/{pid}/stat") as stat:
+        return stat.read().rsplit(")", 1)[1].split()[0]
 
 
 def session_members(session):
@@ -65,6 +74,12 @@ class viewer_on_x11(XServerTestCase):
         viewer.wait_window(timeout=30)
         return viewer, workdir
 
+    def first_frame(self, viewer, path):
+        """The picture of `viewer`'s window once it has stopped itself after its first frame."""
+        self.assertTrue(poll(lambda: process_state(viewer.process.pid) == "T", timeout=600, interval=0.2),
+                        f"{viewer.name}: the first frame was not drawn")
+        return self.x.picture(viewer.window, path)
+
     def assert_ended_in_order(self, viewer, workdir, how):
         status, err = viewer.wait_exit()
         self.assertEqual(status, 0, f"{how}: {err}")
@@ -73,8 +88,21 @@ class viewer_on_x11(XServerTestCase):
             self.assertTrue(os.path.exists(os.path.join(workdir, "gmon.out")), f"{how}: no gmon.out written")
 
     def test_window_shows_the_terrain_and_escape_ends_the_run_with_status_0(self):
+        frame_0_env = dict(word.split("=", 1) for word in shlex.split(os.environ.get("E2E_FRAME_0_ENV", "")))
+        if frame_0_env:
+            # The native viewer's first frame, held on the screen, for the one under test to match.
+            native = os.environ["E2E_NATIVE_BUILD"]
+            reference = Viewer(os.path.join(native, "programs", program_name()), self.x,
+                               cwd=self.enterContext(Workdir()),
+                               env={"LD_PRELOAD": os.path.join(native, "tests", "support", "libclose_after_swaps.so"),
+                                    "TERRAIN_STOP_AFTER_SWAPS": "1"})
+            self.addCleanup(reference.stop)
+            reference.wait_window(timeout=30)
+            native_frame = self.first_frame(reference, os.path.join(self.enterContext(Workdir()), "native.png"))
+            reference.stop()
+            self.assertTrue(poll(lambda: self.x.search() is None), "the native viewer's window stayed")
         started = time.monotonic()
-        viewer, workdir = self.start()
+        viewer, workdir = self.start(env=frame_0_env)
         # A lower bound only: a loaded machine makes the window later, never earlier.
         self.assertGreaterEqual(time.monotonic() - started, start_delay(), "the window came before the pause ended")
         window = viewer.window  # found by its exact title
@@ -83,6 +111,10 @@ class viewer_on_x11(XServerTestCase):
         self.assertEqual((x, y), (3, 22), "outer frame at the screen's top-left corner")
 
         picture = os.path.join(workdir, "frame.png")
+        if frame_0_env:
+            self.assertTrue(pictures_match(self.first_frame(viewer, picture), native_frame),
+                            "the first frame differs from the native viewer's")
+            viewer.process.send_signal(signal.SIGCONT)
         problems = []
 
         def terrain_shown():

@@ -7,7 +7,7 @@ that run the tests are slow and shared); whatever is started is stopped
 again, and an X server outlives neither its owner nor a killed test.
 
 As a module (sys.path.insert(0, <repo>/tests/harness)):
-    XServer, Viewer, Workdir, poll, colour_regions, terrain_problem
+    XServer, Viewer, Workdir, poll, colour_regions, terrain_problem, pictures_match
 From the command line (shell scripts, C++ tests run by ctest):
     x11_harness.py xserver [--size WxH] -- CMD ARGS...
         runs CMD with DISPLAY set to a fresh private Xvfb, stopped afterwards;
@@ -201,6 +201,17 @@ def read_picture(path):
     fields = converted.stdout.split(maxsplit=4)
     width, height = int(fields[1]), int(fields[2])
     return width, height, fields[4][:width * height * 3]
+
+
+def pictures_match(first, second):
+    """True when two pictures (read_picture's) have one size and at most
+    0.5% of their pixels differ by more than 8 levels in a channel: the
+    golden pictures' tolerance."""
+    if first[:2] != second[:2]:
+        return False
+    a, b = first[2], second[2]
+    differing = sum(1 for i in range(0, len(a), 3) if max(abs(a[i + k] - b[i + k]) for k in range(3)) > 8)
+    return differing <= 0.005 * first[0] * first[1]
 
 
 def colour_regions(rgb):
