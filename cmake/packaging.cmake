@@ -40,6 +40,10 @@ else()
   # Debian's changelog.Debian.gz then sits beside the project's changelog.
   set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  # A cross-built tree's package is for its processor's Debian architecture.
+  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SECTION "graphics")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 "Three programs, terrain320, terrain128 and terrain32, each fill a grid of

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# build_web.sh: builds the viewers for the browser with Debian's emscripten
-# into build-web/ and assembles the site in build-web/site/: terrain320.html,
+# build_web.sh [TREE [CMAKE_OPTION...]]: builds the viewers for the browser
+# with Debian's emscripten into TREE (default build-web/) and assembles the
+# site in TREE/site/: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
 # inside (so that it also runs opened from disk), and an index.html with the
 # README's pictures at half size.  Static files: any web server can serve
-# them.  The same tree holds the wasm scene_tests and scene_probe
+# them.  A tree with tests holds the wasm scene_tests and scene_probe too
 # (build-web/tests/scene_tests.js, build-web/tools/scene_probe.js), which run
 # under node --no-experimental-fetch.
 set -euo pipefail
@@ -17,17 +18,23 @@ tools/install_deps.sh --web
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 # emcmake echoes its own command line on stderr: keep that off the terminal.
-emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release 2> >(grep -v "^configure: " >&2) >/dev/null
-cmake --build build-web -j"$(nproc)" --target terrain320 terrain128 terrain32 scene_probe scene_tests
+tree=${1:-build-web}
+shift || true
+emcmake cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release "$@" 2> >(grep -v "^configure: " >&2) >/dev/null
+targets=(terrain320 terrain128 terrain32)
+if grep -q '^TERRAIN_TESTS:BOOL=ON$' "$tree/CMakeCache.txt"; then
+  targets+=(scene_probe scene_tests)
+fi
+cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}"
 
-site=build-web/site
+site=$tree/site
 rm -rf "$site"
 mkdir -p "$site"
 for program in terrain320 terrain128 terrain32; do
-  cp "build-web/programs/$program.html" "$site/"
+  cp "$tree/programs/$program.html" "$site/"
   # The index shows the pictures at 320x240: a full-size PNG would weigh
   # more than the viewer itself.
-  convert "docs/$program.png" -resize 320x240 -quality 85 "$site/$program.jpg"
+  convert "docs/$program.png" -resize 320x240 -quality 85 -strip "$site/$program.jpg"
 done
 cp platform/web/index.html "$site/"
 echo "site: $site/index.html"

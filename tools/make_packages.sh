@@ -1,32 +1,55 @@
 #!/usr/bin/env bash
-# make_packages.sh [--deb | --windows]: the packages users install, from
+# make_packages.sh [--deb | --windows | --web]: what users install, from
 # release trees of its own (no profiling, stripped), into build-packages/:
 #   terrain-viewers_VERSION-1_amd64.deb      from build-packages/linux/
+#   terrain-viewers_VERSION-1_arm64.deb      from build-packages/linux-arm64/
 #   terrain-viewers-VERSION-windows.zip      from build-packages/win32/ and win64/
 #   terrain-viewers-VERSION-x86.msi          from build-packages/win32/
 #   terrain-viewers-VERSION-x64.msi          from build-packages/win64/
-# --deb or --windows makes only those.  Prints the path of each package made.
+#   terrain-viewers-VERSION-web.zip          the browser site, from build-packages/web/
+#   SHA256SUMS                               the checksums of the packages it made
+# --deb, --windows or --web makes only those.  Prints the path of each
+# package made, then where the folder is.
+#
+# The same source gives the same bytes, wherever, whenever and by whomever
+# it is built: every time stamp is SOURCE_DATE_EPOCH's (the last commit's
+# unless set), the folder's path is mapped away from the programs, the
+# Windows programs carry no link time, and neither the umask nor the locale
+# reaches a package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-want_deb=1
-want_windows=1
+kinds=(deb windows web)
 case "${1:-}" in
   "") ;;
-  --deb) want_windows=0 ;;
-  --windows) want_deb=0 ;;
-  *) echo "usage: tools/make_packages.sh [--deb | --windows]" >&2; exit 2 ;;
+  --deb | --windows | --web) kinds=("${1#--}") ;;
+  *) echo "usage: tools/make_packages.sh [--deb | --windows | --web]" >&2; exit 2 ;;
 esac
+wants() { [[ " ${kinds[*]} " == *" $1 "* ]]; }
+
+if [[ -z ${SOURCE_DATE_EPOCH:-} ]] && ! SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null); then
+  echo "make_packages.sh: not a git checkout: set SOURCE_DATE_EPOCH to the release's time" >&2
+  exit 1
+fi
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C.UTF-8
+umask 022
 
 # dpkg-shlibdeps (dpkg-dev) and file find the libraries the programs link;
-# icoutils makes the Windows programs' icon, wixl and msitools the installers.
-if [[ $want_windows -eq 1 ]]; then
-  tools/install_deps.sh --viewer dpkg-dev file g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wixl msitools
-else
-  tools/install_deps.sh --viewer dpkg-dev file
-fi
+# icoutils makes the Windows programs' icon, wixl and msitools the
+# installers, faketime holds their clock.
+toolchains=(--viewer)
+wants deb && toolchains+=(--arm64)
+wants web && toolchains+=(--web)
+needs=(dpkg-dev file)
+wants windows && needs+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wixl msitools faketime)
+tools/install_deps.sh "${toolchains[@]}" "${needs[@]}"
+
 out=$PWD/build-packages
+mkdir -p "$out"
+version=$(sed -n 's/^project(terrain_viewers VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 release=(-DCMAKE_BUILD_TYPE=Release -DTERRAIN_PROFILING=OFF -DTERRAIN_TESTS=OFF -DTERRAIN_BENCH=OFF)
+map="-ffile-prefix-map=$PWD=."
 programs=(terrain320 terrain128 terrain32)
+made=()
 
 # configure_and_build TREE [CMAKE_OPTION...]
 configure_and_build() {
@@ -36,23 +59,45 @@ configure_and_build() {
   cmake --build "$tree" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 }
 
-if [[ $want_deb -eq 1 ]]; then
-  # Debian's hardening flags (as dpkg-buildflags gives them), and no compiler
-  # identification in the stripped programs.
-  configure_and_build "$out/linux" -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong -fno-ident" \
+# make_deb TREE ARCH [CMAKE_OPTION...]: with Debian's hardening flags (as
+# dpkg-buildflags gives them) and no compiler identification in the
+# stripped programs.
+make_deb() {
+  local tree=$1 arch=$2
+  shift 2
+  configure_and_build "$tree" "$@" -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong -fno-ident $map" \
     -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
-  # CPack's work folder inside the tree, so that a ZIP made at the same time
-  # keeps its own.
-  rm -f "$out"/terrain-viewers_*_amd64.deb
-  if ! said=$(cd "$out/linux" && cpack -G DEB -B "$out/linux/packages" 2>&1); then
+  rm -f "$out"/terrain-viewers_*_"$arch".deb
+  # CPack's work folder inside the tree, so that packages made at the same
+  # time keep their own; dpkg-shlibdeps looks for ARCH's libraries.
+  if ! said=$(cd "$tree" && DEB_HOST_ARCH=$arch cpack -G DEB -B "$tree/packages" 2>&1); then
     echo "$said" >&2
     exit 1
   fi
-  mv "$out"/linux/packages/terrain-viewers_*_amd64.deb "$out/"
-  ls -t "$out"/terrain-viewers_*_amd64.deb | head -n1
+  mv "$tree"/packages/terrain-viewers_*_"$arch".deb "$out/"
+  made+=("$(ls "$out"/terrain-viewers_*_"$arch".deb)")
+}
+
+if wants deb; then
+  make_deb "$out/linux" amd64
+  make_deb "$out/linux-arm64" arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-aarch64.cmake
 fi
-if [[ $want_windows -eq 1 ]]; then
-  configure_and_build "$out/win32" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-  configure_and_build "$out/win64" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-  tools/windows_packages.sh "$out/win32" "$out/win64" "$out"
+if wants windows; then
+  for arch in win32 win64; do
+    toolchain=cmake/mingw-i686.cmake
+    [[ $arch == win64 ]] && toolchain=cmake/mingw-x86_64.cmake
+    configure_and_build "$out/$arch" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_CXX_FLAGS="$map" \
+      -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+  done
+  mapfile -t -O "${#made[@]}" made < <(tools/windows_packages.sh "$out/win32" "$out/win64" "$out")
 fi
+if wants web; then
+  tools/build_web.sh "$out/web" "${release[@]}" -DCMAKE_CXX_FLAGS="$map" >/dev/null
+  made+=("$out/terrain-viewers-$version-web.zip")
+  tools/reproducible_zip.py "${made[-1]}" "terrain-viewers-$version-web" "$out/web/site"
+fi
+
+# The checksums a user checks a download with (sha256sum -c SHA256SUMS).
+(cd "$out" && sha256sum -- "${made[@]##*/}" > SHA256SUMS)
+printf '%s\n' "${made[@]}"
+echo "the packages and their SHA256SUMS are in $out/"

@@ -2,7 +2,7 @@
 # windows_packages.sh [WIN32_BUILD [WIN64_BUILD [OUT_DIR]]]: what Windows
 # users download, from two configured and built Windows build trees (default
 # build-win32/ and build-win64/, as tools/run_tests.sh makes them):
-#   terrain-viewers-VERSION-windows.zip   both architectures, made with CPack:
+#   terrain-viewers-VERSION-windows.zip   both architectures:
 #     terrain-viewers-VERSION-windows/README.txt, LICENSE.txt
 #     terrain-viewers-VERSION-windows/win32/bin/terrain320.exe ...
 #     terrain-viewers-VERSION-windows/win64/bin/terrain320.exe ...
@@ -33,51 +33,64 @@ mkdir -p "$out_dir"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$win64_build/CPackConfig.cmake")
 # The readme and licence as the trees make them, with Windows line ends.
 papers="$win64_build/packaging/windows-papers"
+# The same bytes from the same source (tools/make_packages.sh): every file
+# time is SOURCE_DATE_EPOCH's, the last commit's by default.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)} TZ=UTC
+stage="$out_dir/_windows"
+rm -rf "$stage"
+for arch in win32 win64; do
+  build=$win32_build
+  [[ $arch == win64 ]] && build=$win64_build
+  cmake --install "$build" --prefix "$stage/$arch" --strip >/dev/null
+done
+cp "$papers/README.txt" "$papers/LICENSE.txt" "$stage/"
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
-# The ZIP: the project's own package description (name, version, vendor),
-# from one of the two builds; then both builds' installs, each under its own
-# folder.
-config="$out_dir/CPackWindowsZip.cmake"
-cat > "$config" <<CONFIG
-include("$win64_build/CPackConfig.cmake")
-set(CPACK_GENERATOR "ZIP")
-set(CPACK_PACKAGE_FILE_NAME "\${CPACK_PACKAGE_NAME}-\${CPACK_PACKAGE_VERSION}-windows")
-set(CPACK_INSTALL_CMAKE_PROJECTS
-  "$win32_build;\${CPACK_PACKAGE_NAME};ALL;/win32"
-  "$win64_build;\${CPACK_PACKAGE_NAME};ALL;/win64")
-set(CPACK_INSTALLED_DIRECTORIES "$papers;/")
-set(CPACK_PACKAGE_DIRECTORY "$out_dir")
-CONFIG
-cpack --config "$config" >/dev/null
-rm -rf "$out_dir/_CPack_Packages"
-echo "$out_dir/terrain-viewers-$version-windows.zip"
+# The ZIP: both architectures, each in its own folder, beside the papers
+# (the programs' own times, owners and file order are not kept).
+zip="$out_dir/terrain-viewers-$version-windows.zip"
+tools/reproducible_zip.py "$zip" "terrain-viewers-$version-windows" "$stage"
+echo "$zip"
 
-# make_msi BUILD ARCH: the installer of one tree's stripped programs.
+# make_msi ARCH FOLDER: the installer of one architecture's programs.
 make_msi() {
-  local build=$1 arch=$2 program_files=ProgramFilesFolder win64=no
+  local arch=$1 folder=$2 program_files=ProgramFilesFolder win64=no template=Intel
   if [[ $arch == x64 ]]; then
-    program_files=ProgramFiles64Folder win64=yes
+    program_files=ProgramFiles64Folder win64=yes template=x64
   fi
-  local stage="$out_dir/_msi-$arch" msi="$out_dir/terrain-viewers-$version-$arch.msi" product_code
-  rm -rf "$stage"
-  cmake --install "$build" --prefix "$stage" --strip >/dev/null
-  cp "$papers/README.txt" "$papers/LICENSE.txt" "$build/programs/terrain-viewers.ico" "$stage/bin/"
-  # Fixed for a version and an architecture: installing the same package
-  # again repairs it and never makes a second entry.
-  product_code=$(python3 -c 'import sys, uuid
-print(str(uuid.uuid5(uuid.UUID("72051aca-4b18-4e3c-b347-5bfcc2c613a4"), sys.argv[1])).upper())' \
-    "terrain-viewers $version $arch")
-  (cd "$stage/bin" && wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" \
-    -D ProgramFiles="$program_files" -D Arch="$arch" -D Win64="$win64" -o "$msi" \
-    "$source_dir/packaging/windows/terrain-viewers.wxs")
+  local files="$stage/_msi-$arch" msi="$out_dir/terrain-viewers-$version-$arch.msi" product_code package_code
+  local wxs="$source_dir/packaging/windows/terrain-viewers.wxs"
+  rm -rf "$files"
+  cp -a "$stage/$folder/bin" "$files"
+  cp "$stage/README.txt" "$stage/LICENSE.txt" "$win64_build/programs/terrain-viewers.ico" "$files/"
+  touch -d "@$SOURCE_DATE_EPOCH" "$files"/*
+  # The product code is fixed for a version and an architecture: installing
+  # the same package again repairs it and never makes a second entry.  The
+  # package code, which must differ between any two packages, comes from
+  # everything the package is made of.
+  product_code=$(uuid_of "terrain-viewers $version $arch")
+  package_code=$(uuid_of "$product_code $(cd "$files" && cat -- * "$wxs" | sha256sum)")
+  # NOTE: wixl and msibuild write the time into the package: a fixed one.
+  local now
+  now=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')
+  (cd "$files" && faketime -f "$now" wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" \
+    -D ProgramFiles="$program_files" -D Arch="$arch" -D Win64="$win64" -o "$msi" "$wxs")
   # NOTE: wixl 0.101 drops UpgradeVersion's IncludeMaximum: the row that
   # replaces earlier versions must include this very version (of the other
   # architecture), so its attributes are set again here, to both ends
   # included (256 + 512).
-  msiinfo export "$msi" Upgrade | sed 's/\t256\t\tREPLACED_VIEWERS/\t768\t\tREPLACED_VIEWERS/' > "$stage/Upgrade.idt"
-  (cd "$stage" && msibuild "$msi" -i Upgrade.idt)
-  rm -rf "$stage"
+  msiinfo export "$msi" Upgrade | sed 's/\t256\t\tREPLACED_VIEWERS/\t768\t\tREPLACED_VIEWERS/' > "$files/Upgrade.idt"
+  (cd "$files" && faketime -f "$now" msibuild "$msi" -i Upgrade.idt \
+    -s "Terrain viewers" "the terrain viewers developers" "$template;1033" "{$package_code}")
   echo "$msi"
 }
-make_msi "$win32_build" x86
-make_msi "$win64_build" x64
+
+# A name-based UUID (version 5) in the project's own name space, upper case.
+uuid_of() {
+  python3 -c 'import sys, uuid
+print(str(uuid.uuid5(uuid.UUID("72051aca-4b18-4e3c-b347-5bfcc2c613a4"), sys.argv[1])).upper())' "$1"
+}
+
+make_msi x86 win32
+make_msi x64 win64
+rm -rf "$stage"
