@@ -14,7 +14,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The posix thread model, which GoogleTest's std::mutex needs.  libgcc,
 # libstdc++ and winpthread are linked in; the system DLLs (kernel32, user32,
 # gdi32, opengl32, glu32, msvcrt) stay dynamic, as every Windows has them.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# No link time in the programs' headers: the same source links to the same
+# bytes.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp")
 
 # CTest runs the tests under Wine, in a prefix of the build tree's own
 # (made by the tests' wine_prefix step, cmake/wine_emulator.sh).

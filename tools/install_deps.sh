@@ -44,7 +44,7 @@ if [[ $viewer_only -eq 0 ]]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev libxtst-dev
     weston openbox valgrind
-    dpkg-dev file lintian desktop-file-utils man-db
+    dpkg-dev file lintian desktop-file-utils man-db diffoscope-minimal
   )
 fi
 if [[ $windows -eq 1 ]]; then

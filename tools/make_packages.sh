@@ -13,9 +13,9 @@
 #
 # The same source gives the same bytes, wherever, whenever and by whomever
 # it is built: every time stamp is SOURCE_DATE_EPOCH's (the last commit's
-# unless set), the folder's path is mapped away from the programs, the
-# Windows programs carry no link time, and neither the umask nor the locale
-# reaches a package.
+# unless set), the folder's path is mapped away from the programs (and the
+# Windows programs carry no link time: cmake/mingw-common.cmake), and
+# neither the umask nor the locale reaches a package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kinds=(deb windows web)
@@ -86,8 +86,7 @@ if wants windows; then
   for arch in win32 win64; do
     toolchain=cmake/mingw-i686.cmake
     [[ $arch == win64 ]] && toolchain=cmake/mingw-x86_64.cmake
-    configure_and_build "$out/$arch" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_CXX_FLAGS="$map" \
-      -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp
+    configure_and_build "$out/$arch" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_CXX_FLAGS="$map"
   done
   mapfile -t -O "${#made[@]}" made < <(tools/windows_packages.sh "$out/win32" "$out/win64" "$out")
 fi

@@ -26,4 +26,4 @@ ASAN_OPTIONS="detect_leaks=1" tests/scene_tests --gtest_brief=1
 ASAN_OPTIONS="detect_leaks=1" tests/host_tests --gtest_brief=1
 export ASAN_OPTIONS="detect_leaks=0"
 # Not here: the package tests (they make release packages of their own).
-ctest --output-on-failure -j"$(nproc)" -E '^(deb_package|windows_packages)$'
+ctest --output-on-failure -j"$(nproc)" -E '^(packages|deb_package|windows_packages|reproducible_packages)$'

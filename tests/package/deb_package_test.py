@@ -1,5 +1,6 @@
-"""The Debian package, installed the way a user would: made by
-tools/make_packages.sh (a release tree of its own), checked by lintian,
+"""The Debian packages, installed the way a user would: made by
+tools/make_packages.sh (release trees of its own: the packages test), both
+checked by lintian and for their dependencies, the amd64 one
 installed with `apt-get install ./file.deb`, and its terrain32 run from
 /usr/bin on an X server of the test's own.  Afterwards the package and
 whatever its installation brought along are removed again, so the machine is
@@ -54,11 +55,9 @@ def reason_to_skip():
 class debian_package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        made = subprocess.run([os.path.join(SOURCE_DIR, "tools", "make_packages.sh"), "--deb"],
-                              capture_output=True, text=True, timeout=900)
-        if made.returncode != 0:
-            raise RuntimeError("make_packages.sh failed:\n" + made.stdout + made.stderr)
-        cls.deb = made.stdout.split()[-1]
+        cls.debs = {arch: glob.glob(os.path.join(SOURCE_DIR, "build-packages", f"terrain-viewers_*_{arch}.deb"))[0]
+                    for arch in ("amd64", "arm64")}
+        cls.deb = cls.debs["amd64"]
         cls.scratch = os.path.dirname(cls.deb)
 
         cls.before = installed_packages()
@@ -78,21 +77,23 @@ class debian_package(unittest.TestCase):
             subprocess.run(["apt-get", "purge", "-y", *sorted(brought)], env=APT_ENV,
                            capture_output=True, timeout=600)
 
-    def control_field_names(self, field):
-        """The package names in a control field of the .deb, alternatives included."""
-        value = subprocess.run(["dpkg-deb", "--field", self.deb, field], capture_output=True,
+    def control_field_names(self, deb, field):
+        """The package names in a control field of a .deb, alternatives included."""
+        value = subprocess.run(["dpkg-deb", "--field", deb, field], capture_output=True,
                                text=True, check=True).stdout
         return value, {item.strip().split()[0] for item in value.replace("|", ",").split(",") if item.strip()}
 
-    def test_control_data_declares_the_run_time_libraries(self):
-        depends, names = self.control_field_names("Depends")
-        # Linked (found by dpkg-shlibdeps) and opened at run time (declared).
-        for needed in ("libsdl2-2.0-0", "libopengl0", "libc6", "libgl1", "libegl1", "libglx-mesa0",
-                       "libgl1-mesa-dri"):
-            self.assertIn(needed, names, depends)
-        # The title bar and close button on Wayland.
-        recommends, names = self.control_field_names("Recommends")
-        self.assertIn("libdecor-0-plugin-1-cairo", names, recommends)
+    def test_control_data_declares_the_run_time_libraries_of_its_architecture(self):
+        for arch, deb in self.debs.items():
+            self.assertEqual(self.control_field_names(deb, "Architecture")[0].strip(), arch)
+            depends, names = self.control_field_names(deb, "Depends")
+            # Linked (found by dpkg-shlibdeps) and opened at run time (declared).
+            for needed in ("libsdl2-2.0-0", "libopengl0", "libc6", "libgl1", "libegl1", "libglx-mesa0",
+                           "libgl1-mesa-dri"):
+                self.assertIn(needed, names, depends)
+            # The title bar and close button on Wayland.
+            recommends, names = self.control_field_names(deb, "Recommends")
+            self.assertIn("libdecor-0-plugin-1-cairo", names, recommends)
 
     def test_cpack_refuses_a_profiling_tree(self):
         with open(os.path.join(BUILD_DIR, "CMakeCache.txt")) as cache:
@@ -105,7 +106,7 @@ class debian_package(unittest.TestCase):
         self.assertFalse(glob.glob(os.path.join(BUILD_DIR, "refused-package", "*.deb")))
 
     def test_lintian_finds_nothing(self):
-        checked = subprocess.run(["lintian", "--allow-root", "--pedantic", self.deb],
+        checked = subprocess.run(["lintian", "--allow-root", "--pedantic", *self.debs.values()],
                                  capture_output=True, text=True, timeout=600)
         self.assertEqual((checked.returncode, checked.stdout + checked.stderr), (0, ""))
 

@@ -1,0 +1,49 @@
+"""Reproducible packages: tools/make_packages.sh, run again from a copy of
+the source in another folder, with another umask and locale, must give the
+same bytes as the packages of build-packages/ (the packages test's), each
+listed in a SHA256SUMS that sha256sum -c accepts.  On a difference,
+diffoscope's view of it is shown.
+
+Usage: reproducible_packages_test.py [unittest options]"""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+PACKAGES = os.path.join(SOURCE_DIR, "build-packages")
+
+
+class reproducible_packages(unittest.TestCase):
+    def test_a_second_build_elsewhere_gives_the_same_bytes_and_checksums(self):
+        with open(os.path.join(PACKAGES, "SHA256SUMS")) as sums:
+            names = [line.split()[1] for line in sums]
+        self.assertEqual(len(names), 6, f"two .debs, the Windows ZIP and installers and the web ZIP: {names}")
+        epoch = subprocess.run(["git", "log", "-1", "--format=%ct"], cwd=SOURCE_DIR, capture_output=True, text=True,
+                               check=True).stdout.strip()
+        with tempfile.TemporaryDirectory(prefix="second-build-") as second:
+            listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
+                                    cwd=SOURCE_DIR, capture_output=True, check=True).stdout
+            for name in filter(None, listed.decode().split("\0")):
+                if os.path.isfile(os.path.join(SOURCE_DIR, name)):
+                    os.makedirs(os.path.dirname(os.path.join(second, name)), exist_ok=True)
+                    shutil.copy2(os.path.join(SOURCE_DIR, name), os.path.join(second, name))
+            made = subprocess.run(["sh", "-c", "umask 077 && exec tools/make_packages.sh"], cwd=second,
+                                  env=dict(os.environ, SOURCE_DATE_EPOCH=epoch, LC_ALL="fr_FR.UTF-8", LANG="fr_FR.UTF-8"),
+                                  capture_output=True, text=True, timeout=3000)
+            self.assertEqual(made.returncode, 0, made.stdout + made.stderr)
+            for folder in (PACKAGES, os.path.join(second, "build-packages")):
+                checked = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=folder, capture_output=True, text=True)
+                self.assertEqual(checked.returncode, 0, checked.stdout + checked.stderr)
+            for name in names + ["SHA256SUMS"]:
+                first, again = os.path.join(PACKAGES, name), os.path.join(second, "build-packages", name)
+                if subprocess.run(["cmp", "-s", first, again]).returncode != 0:
+                    view = subprocess.run(["diffoscope", "--no-progress", first, again], capture_output=True,
+                                          text=True, timeout=900)
+                    self.fail(f"{name} differs between two builds:\n" + "\n".join(view.stdout.splitlines()[:60]))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
