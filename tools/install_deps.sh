@@ -8,8 +8,9 @@
 # (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
 # --windows adds the MinGW-w64 cross compilers and Wine (64-bit, and 32-bit
 # from the i386 architecture, which it enables).  --web adds emscripten, for
-# the browser build, chromium with nodejs, which run it, and the npm package
-# that drives the browser in the tests.  --cross adds the Linux cross
+# the browser build, chromium with nodejs, which run it, firefox-esr, in
+# which the tests try what Firefox does otherwise, and the npm package that
+# drives both browsers in the tests.  --cross adds the Linux cross
 # compilers for 32-bit x86 and 64-bit ARM and qemu's user-mode emulation,
 # which runs what they build.
 set -euo pipefail
@@ -49,7 +50,7 @@ if [[ $cross -eq 1 ]]; then
   packages+=(g++-i686-linux-gnu g++-aarch64-linux-gnu qemu-user)
 fi
 if [[ $web -eq 1 ]]; then
-  packages+=(emscripten chromium nodejs)
+  packages+=(emscripten chromium firefox-esr nodejs)
   # Debian's nodejs comes without npm; a node from elsewhere may bring its own.
   command -v npm >/dev/null || packages+=(npm)
 fi
