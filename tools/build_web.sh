@@ -2,7 +2,8 @@
 # build_web.sh: builds the viewers for the browser with Debian's emscripten
 # into build-web/ and assembles the site in build-web/site/: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
-# inside (so that it also runs opened from disk), and an index.html with the
+# inside (so that it also runs opened from disk) and titled with the viewer's
+# name ("terrain128 — KOLVAR Map Editor"), and an index.html with the
 # README's pictures at half size.  Static files: any web server can serve
 # them.  The same tree holds the wasm scene_tests and scene_probe
 # (build-web/tests/scene_tests.js, build-web/tools/scene_probe.js), which run
@@ -24,7 +25,8 @@ site=build-web/site
 rm -rf "$site"
 mkdir -p "$site"
 for program in terrain320 terrain128 terrain32; do
-  cp "build-web/programs/$program.html" "$site/"
+  sed "s|<title>KOLVAR Map Editor</title>|<title>$program — KOLVAR Map Editor</title>|" \
+    "build-web/programs/$program.html" >"$site/$program.html"
   # The index shows the pictures at 320x240: a full-size PNG would weigh
   # more than the viewer itself.
   convert "docs/$program.png" -resize 320x240 -quality 85 "$site/$program.jpg"
