@@ -69,26 +69,20 @@ export async function launch_firefox(prefs = {}) {
   const x = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
                   { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
   const display = await new Promise((resolve, reject) => {
-    let said = '';
-    x.stdio[3].on('data', (text) => { said += text; if (said.endsWith('\n')) resolve(`:${said.trim()}`); });
+    x.stdio[3].once('data', (number) => resolve(`:${String(number).trim()}`));
     x.on('exit', (status) => reject(new Error(`Xvfb ended with status ${status}`)));
   });
-  try {
-    const browser = await puppeteer.launch({
-      browser: 'firefox',
-      executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
-      headless: false,
-      env: { ...process.env, DISPLAY: display },
-      extraPrefsFirefox: { 'widget.gtk.overlay-scrollbars.enabled': true, ...prefs },
-      protocolTimeout: 300000,
-    });
-    const close = browser.close.bind(browser);
-    browser.close = () => close().finally(() => x.kill());
-    return browser;
-  } catch (error) {
-    x.kill();
-    throw error;
-  }
+  const browser = await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: false,
+    env: { ...process.env, DISPLAY: display },
+    extraPrefsFirefox: { 'widget.gtk.overlay-scrollbars.enabled': true, ...prefs },
+    protocolTimeout: 300000,
+  }).catch((error) => { x.kill(); throw error; });
+  const close = browser.close.bind(browser);
+  browser.close = () => close().finally(() => x.kill());
+  return browser;
 }
 
 // A new tab on `url`, `setup(page)` done before it loads; errors thrown by
