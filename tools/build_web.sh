@@ -3,7 +3,8 @@
 # with Debian's emscripten into TREE (default build-web/) and assembles the
 # site in TREE/site/: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
-# inside (so that it also runs opened from disk), and an index.html with the
+# inside (so that it also runs opened from disk) and titled with the viewer's
+# name ("terrain128 — KOLVAR Map Editor"), and an index.html with the
 # README's pictures at half size.  Static files: any web server can serve
 # them.  A tree with tests holds the wasm scene_tests and scene_probe too
 # (build-web/tests/scene_tests.js, build-web/tools/scene_probe.js), which run
@@ -31,7 +32,8 @@ site=$tree/site
 rm -rf "$site"
 mkdir -p "$site"
 for program in terrain320 terrain128 terrain32; do
-  cp "$tree/programs/$program.html" "$site/"
+  sed "s|<title>KOLVAR Map Editor</title>|<title>$program — KOLVAR Map Editor</title>|" \
+    "$tree/programs/$program.html" >"$site/$program.html"
   # The index shows the pictures at 320x240: a full-size PNG would weigh
   # more than the viewer itself.
   convert "docs/$program.png" -resize 320x240 -quality 85 -strip "$site/$program.jpg"

@@ -8,9 +8,10 @@
 # (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
 # --windows adds the MinGW-w64 cross compilers, icoutils (the programs'
 # icon), Wine (64-bit, and 32-bit from the i386 architecture, which it
-# enables), and wixl and msitools for the installers.  --web adds emscripten, for
-# the browser build, chromium with nodejs, which run it, and the npm package
-# that drives the browser in the tests.  --cross adds the Linux cross
+# enables), and wixl and msitools for the installers.  --web adds emscripten,
+# for the browser build, chromium with nodejs, which run it, firefox-esr, in
+# which the tests try what Firefox does otherwise, and the npm package that
+# drives both browsers in the tests.  --cross adds the Linux cross
 # compilers for 32-bit x86 and 64-bit ARM and qemu's user-mode emulation,
 # which runs what they build, and implies --arm64: Debian's arm64
 # architecture (which it enables) and the arm64 SDL2, GL, GLU and Mesa that
@@ -58,7 +59,7 @@ if [[ $arm64 -eq 1 ]]; then
              libpng-dev:arm64 libx11-dev:arm64 libgl1-mesa-dri:arm64 libglx-mesa0:arm64 libegl-mesa0:arm64)
 fi
 if [[ $web -eq 1 ]]; then
-  packages+=(emscripten chromium nodejs)
+  packages+=(emscripten chromium firefox-esr nodejs)
   # Debian's nodejs comes without npm; a node from elsewhere may bring its own.
   command -v npm >/dev/null || packages+=(npm)
 fi

@@ -3,9 +3,10 @@
 // the program waits in its next yield: no frame is counted, the camera does
 // not move.  When the browser gives the context back, the surface, the
 // batches' objects and the WebGL state the program had set are made again,
-// and the frames go on from where they stopped.  If it does not come back,
-// the page says so in one line and the run ends with status 1, as a desktop
-// run does when it loses its display.
+// and the frames go on from where they stopped.  A context the browser hands
+// over already lost is waited for the same way (gl_context.cpp).  If it does
+// not come back, the page says so in one line and the run ends with status
+// 1, as a desktop run does when it loses its display.
 #include "gl_batch.h"
 #include "layer.h"
 

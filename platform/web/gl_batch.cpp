@@ -4,6 +4,7 @@
 #include "gl_batch.h"
 
 #include <GLES2/gl2.h>
+#include <emscripten/html5_webgl.h>
 
 static GLuint batch_program = 0;
 static GLint batch_transform_location = -1;
@@ -93,6 +94,10 @@ bool layer_gl_prepare_batches()
 {
     if (batch_program)
         return true;
+    // A context lost from its creation on has nothing to make objects in
+    // (WebGL would hand out null shaders); they are made when it comes back.
+    if (emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()))
+        return false;
     batch_program =
         layer_gl_program(batch_vertex_source, batch_fragment_source, layer_batch_colour, "colour", "position");
     if (!batch_program)

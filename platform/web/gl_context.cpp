@@ -131,6 +131,14 @@ bool backend_make_current(backend_context* context, HWND window)
         return false;
     }
     gl_current = context;
+    // NOTE: a browser may hand over a context that is lost from the start
+    // (its GPU process restarting, too many contexts).  It is waited for as
+    // a loss mid-run is: the frames wait in SwapBuffers, and the surface is
+    // made when the context comes back (context_loss.cpp).
+    if (!context->framebuffer && layer_page_context_state() != layer_context_live) {
+        layer_page_context_lost_at_start();
+        return true;
+    }
     // Everything is made here, so that a browser whose WebGL cannot draw
     // the frames fails at start-up, not with a black canvas.
     if ((!context->framebuffer && !gl_make_surface(context)) || !layer_gl_prepare_batches()) {

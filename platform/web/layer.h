@@ -50,9 +50,14 @@ void layer_page_frame_drawn(int frame);
 int layer_page_frame_limit();
 // Whether the canvas's WebGL context is live, lost, lost while the page is
 // hidden, or given back with the layer's objects not yet made again
-// (layer_context_...).
+// (layer_context_...).  While it is lost, the page's status line says that
+// the picture waits for the browser.
 int layer_page_context_state();
-// The layer has made its objects again for every loss so far.
+// Counts a context lost as it was made as one loss, whether or not its
+// event comes, so that its return reads as a restore.
+void layer_page_context_lost_at_start();
+// The layer has made its objects again for every loss so far (and the page
+// no longer says that the picture waits).
 void layer_page_context_mended();
 // Says in the page's one line that the context is gone for good.
 void layer_page_context_gone();

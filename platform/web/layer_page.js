@@ -56,22 +56,40 @@ mergeInto(LibraryManager.library, {
     return Module.layerFrameLimit;
   },
 
+  // While the context is lost the status line says why the picture stands
+  // still; it is written once, as a screen reader reads out every change.
+  $layer_page_say_waiting: function(waiting) {
+    var status = document.getElementById('status');
+    var line = Module.program + ': the picture waits for the browser to restore the WebGL context';
+    if (waiting && status.textContent !== line) status.textContent = line;
+    else if (!waiting && status.textContent === line) status.textContent = '';
+  },
+
   // The page's listeners (page.html) keep window.viewer.contextLost from the
   // canvas's webglcontextlost and webglcontextrestored events, and count the
   // losses; the context itself says it is lost as soon as it is, before the
   // event arrives.  A loss and its restore may both come between two looks:
   // a count beyond the losses the layer has made its objects again for
   // still reads as "restored".
-  layer_page_context_state__deps: ['$GL'],
+  layer_page_context_state__deps: ['$GL', '$layer_page_say_waiting'],
   layer_page_context_state: function() {
     var context = GL.currentContext;
     if (!context) return 0;
-    if (context.GLctx.isContextLost() || window.viewer.contextLost) return document.hidden ? 2 : 1;
+    if (context.GLctx.isContextLost() || window.viewer.contextLost) {
+      layer_page_say_waiting(true);
+      return document.hidden ? 2 : 1;
+    }
     return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? 3 : 0;
   },
 
+  layer_page_context_lost_at_start: function() {
+    Module.canvas.layerLosses += 1;
+  },
+
+  layer_page_context_mended__deps: ['$layer_page_say_waiting'],
   layer_page_context_mended: function() {
     Module.layerLossesMended = Module.canvas.layerLosses;
+    layer_page_say_waiting(false);
   },
 
   layer_page_context_gone: function() {

@@ -1,6 +1,7 @@
 // What the browser tests, tools/run_viewer.sh --web and bench/web_bench.mjs
 // share: the site served on 127.0.0.1, Debian's Chromium driven headless on
-// SwiftShader, and waiting for the page's `window.viewer` state.
+// SwiftShader or Debian's Firefox ESR on a private X server, and waiting for
+// the page's `window.viewer` state.
 
 import { spawn } from 'node:child_process';
 import { createServer } from 'node:net';
@@ -46,8 +47,11 @@ export async function serve(directory, deadline_ms = 30000) {
   }
 }
 
-// Headless Chromium with a fresh profile (puppeteer makes and removes it).
+// Headless Chromium with a fresh profile (puppeteer makes and removes it),
+// or Firefox where TERRAIN_WEB_BROWSER=firefox says so.
 export function launch(extra_args = []) {
+  if (process.env.TERRAIN_WEB_BROWSER === 'firefox')
+    return launch_firefox(extra_args.includes('--disable-webgl') ? { 'webgl.disabled': true } : {});
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
     headless: true,
@@ -56,12 +60,38 @@ export function launch(extra_args = []) {
   });
 }
 
-// A new tab on `url`; errors thrown by the page's scripts are collected in
-// `page.errors`.
-export async function open(browser, url) {
+// Firefox with a fresh profile, driven over WebDriver BiDi, in a window on
+// an X server of its own (Xvfb, on a display it picks), which closing the
+// browser ends.  NOTE: headless Firefox has no WebGL here.  Its scrollbars
+// are GTK's overlay ones, as on a Linux desktop: laid over the page, taking
+// the clicks there, measured as 0 wide.
+export async function launch_firefox(prefs = {}) {
+  const x = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+                  { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
+  const display = await new Promise((resolve, reject) => {
+    x.stdio[3].once('data', (number) => resolve(`:${String(number).trim()}`));
+    x.on('exit', (status) => reject(new Error(`Xvfb ended with status ${status}`)));
+  });
+  const browser = await puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+    headless: false,
+    env: { ...process.env, DISPLAY: display },
+    extraPrefsFirefox: { 'widget.gtk.overlay-scrollbars.enabled': true, ...prefs },
+    protocolTimeout: 300000,
+  }).catch((error) => { x.kill(); throw error; });
+  const close = browser.close.bind(browser);
+  browser.close = () => close().finally(() => x.kill());
+  return browser;
+}
+
+// A new tab on `url`, `setup(page)` done before it loads; errors thrown by
+// the page's scripts are collected in `page.errors`.
+export async function open(browser, url, setup = async () => {}) {
   const page = await browser.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(String(error)));
+  await setup(page);
   await page.goto(url, { waitUntil: 'load' });
   return page;
 }
