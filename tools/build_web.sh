@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# build_web.sh [TREE [CMAKE_OPTION...]]: builds the viewers for the browser
-# with Debian's emscripten into TREE (default build-web/) and assembles the
-# site in TREE/site/: terrain320.html,
+# build_web.sh [release]: builds the viewers for the browser with Debian's
+# emscripten into build-web/ (the web preset of CMakePresets.json; with
+# "release", build-packages/web/ of the release-web preset, as the packages
+# are) and assembles the site in its site/ folder: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
 # inside (so that it also runs opened from disk) and titled with the viewer's
 # name ("terrain128 — KOLVAR Map Editor"), and an index.html with the
@@ -19,14 +20,18 @@ tools/install_deps.sh --web
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 
 # emcmake echoes its own command line on stderr: keep that off the terminal.
-tree=${1:-build-web}
-shift || true
-emcmake cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release "$@" 2> >(grep -v "^configure: " >&2) >/dev/null
+preset=web tree=build-web
+case "${1:-}" in
+  "") ;;
+  release) preset=release-web tree=build-packages/web ;;
+  *) echo "usage: tools/build_web.sh [release]" >&2; exit 2 ;;
+esac
+cmake --preset "$preset" >/dev/null
 targets=(terrain320 terrain128 terrain32)
 if grep -q '^TERRAIN_TESTS:BOOL=ON$' "$tree/CMakeCache.txt"; then
   targets+=(scene_probe scene_tests)
 fi
-cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}"
+cmake --build --preset "$preset" -j"$(nproc)" --target "${targets[@]}"
 
 site=$tree/site
 rm -rf "$site"

@@ -13,9 +13,10 @@
 #
 # The same source gives the same bytes, wherever, whenever and by whomever
 # it is built: every time stamp is SOURCE_DATE_EPOCH's (the last commit's
-# unless set), the folder's path is mapped away from the programs (and the
-# Windows programs carry no link time: cmake/mingw-common.cmake), and
-# neither the umask nor the locale reaches a package.
+# unless set), the folder's path is mapped away from the programs (the
+# release presets of CMakePresets.json), the Windows programs carry no link
+# time (cmake/mingw-common.cmake), and neither the umask nor the locale
+# reaches a package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kinds=(deb windows web)
@@ -46,27 +47,22 @@ tools/install_deps.sh "${toolchains[@]}" "${needs[@]}"
 out=$PWD/build-packages
 mkdir -p "$out"
 version=$(sed -n 's/^project(terrain_viewers VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
-release=(-DCMAKE_BUILD_TYPE=Release -DTERRAIN_PROFILING=OFF -DTERRAIN_TESTS=OFF -DTERRAIN_BENCH=OFF)
-map="-ffile-prefix-map=$PWD=."
 programs=(terrain320 terrain128 terrain32)
 made=()
 
-# configure_and_build TREE [CMAKE_OPTION...]
+# configure_and_build PRESET: a release preset's tree (CMakePresets.json:
+# no profiling, tests or benchmarks, the source folder's path mapped to ".").
 configure_and_build() {
-  local tree=$1
-  shift
-  cmake -S . -B "$tree" --no-warn-unused-cli "${release[@]}" "$@" >/dev/null
-  cmake --build "$tree" -j"$(nproc)" --target "${programs[@]}" >/dev/null
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 }
 
-# make_deb TREE ARCH [CMAKE_OPTION...]: with Debian's hardening flags (as
-# dpkg-buildflags gives them) and no compiler identification in the
-# stripped programs.
+# make_deb PRESET ARCH: the Debian package of a tree built with Debian's
+# hardening flags, as dpkg-buildflags gives them.
 make_deb() {
-  local tree=$1 arch=$2
-  shift 2
-  configure_and_build "$tree" "$@" -DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong -fno-ident $map" \
-    -DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now"
+  local preset=$1 arch=$2 tree=$out/linux
+  [[ $arch == amd64 ]] || tree=$out/linux-$arch
+  configure_and_build "$preset"
   rm -f "$out"/terrain-viewers_*_"$arch".deb
   # CPack's work folder inside the tree, so that packages made at the same
   # time keep their own; dpkg-shlibdeps looks for ARCH's libraries.
@@ -79,19 +75,16 @@ make_deb() {
 }
 
 if wants deb; then
-  make_deb "$out/linux" amd64
-  make_deb "$out/linux-arm64" arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-aarch64.cmake
+  make_deb release-linux amd64
+  make_deb release-arm64 arm64
 fi
 if wants windows; then
-  for arch in win32 win64; do
-    toolchain=cmake/mingw-i686.cmake
-    [[ $arch == win64 ]] && toolchain=cmake/mingw-x86_64.cmake
-    configure_and_build "$out/$arch" -DCMAKE_TOOLCHAIN_FILE=$toolchain -DCMAKE_CXX_FLAGS="$map"
-  done
+  configure_and_build release-win32
+  configure_and_build release-win64
   mapfile -t -O "${#made[@]}" made < <(tools/windows_packages.sh "$out/win32" "$out/win64" "$out")
 fi
 if wants web; then
-  tools/build_web.sh "$out/web" "${release[@]}" -DCMAKE_CXX_FLAGS="$map" >/dev/null
+  tools/build_web.sh release >/dev/null
   made+=("$out/terrain-viewers-$version-web.zip")
   tools/reproducible_zip.py "${made[-1]}" "terrain-viewers-$version-web" "$out/web/site"
 fi

@@ -13,17 +13,13 @@
 # valgrind instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-sanitize}
-flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERRAIN_PROFILING=OFF -DTERRAIN_BENCH=OFF \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+# The flags and the tests' sanitizer options are the sanitize preset's
+# (CMakePresets.json); its tests leave out the package tests, which make
+# release packages of their own.
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize -j"$(nproc)"
 
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cd "$build"
-ASAN_OPTIONS="detect_leaks=1" tests/scene_tests --gtest_brief=1
-ASAN_OPTIONS="detect_leaks=1" tests/host_tests --gtest_brief=1
-export ASAN_OPTIONS="detect_leaks=0"
-# Not here: the package tests (they make release packages of their own).
-ctest --output-on-failure -j"$(nproc)" -E '^(packages|deb_package|windows_packages|reproducible_packages)$'
+ASAN_OPTIONS="detect_leaks=1" build-sanitize/tests/scene_tests --gtest_brief=1
+ASAN_OPTIONS="detect_leaks=1" build-sanitize/tests/host_tests --gtest_brief=1
+ctest --preset sanitize -j"$(nproc)"

@@ -46,42 +46,40 @@ step() {
   count "$name" "${PIPESTATUS[0]}"
 }
 
-# Configures and builds TREE (extra configure arguments after it), its
-# output shown only when that fails.
+# Configures and builds a preset's tree (CMakePresets.json), its output
+# shown only when that fails.
 build_tree() {
-  local tree=$1
-  shift
-  if ! cmake -S . -B "$tree" -DCMAKE_BUILD_TYPE=Release "$@" >"$log" 2>&1 ||
-      ! nice cmake --build "$tree" -j"$(nproc)" >"$log" 2>&1; then
+  local preset=$1
+  if ! cmake --preset "$preset" >"$log" 2>&1 || ! nice cmake --build --preset "$preset" -j"$(nproc)" >"$log" 2>&1; then
     cat "$log"
-    echo "FAIL: building $tree"
+    echo "FAIL: building the $preset preset"
     return 1
   fi
 }
 
+# tree NAME PRESET: builds the preset's tree and runs its tests, under NAME.
 tree() {
-  local tree=$1
-  shift
-  if build_tree "$tree" "$@"; then
-    step "$tree" ctest --test-dir "$tree" --output-on-failure -j"$(nproc)"
+  local name=$1 preset=$2
+  if build_tree "$preset"; then
+    step "$name" ctest --preset "$preset" -j"$(nproc)"
   else
     failed=$((failed + 1))
-    summary+=("$tree: FAILED to build")
+    summary+=("$name: FAILED to build")
   fi
 }
 
 # The native tree first: the cross trees compare their tools with its own.
-build_tree build || { echo "FAIL: building build/"; exit 1; }
-tree build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
-tree build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-tree build-i386 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-i686.cmake
-tree build-aarch64 -DCMAKE_TOOLCHAIN_FILE=cmake/linux-aarch64.cmake
-step build ctest --test-dir build --output-on-failure -j"$(nproc)"
+build_tree native || { echo "FAIL: building build/"; exit 1; }
+tree build-win32 win32
+tree build-win64 win64
+tree build-i386 i386
+tree build-aarch64 aarch64
+step build ctest --preset native -j"$(nproc)"
 # build_web.sh assembles the site; the tree's other tools are built after it
 # (NOTE: emscripten's tools need Debian's node modules).
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-if tools/build_web.sh >"$log" 2>&1 && nice cmake --build build-web -j"$(nproc)" >"$log" 2>&1; then
-  step build-web ctest --test-dir build-web --output-on-failure -j"$(nproc)"
+if tools/build_web.sh >"$log" 2>&1 && nice cmake --build --preset web -j"$(nproc)" >"$log" 2>&1; then
+  step build-web ctest --preset web -j"$(nproc)"
 else
   cat "$log"
   failed=$((failed + 1))
