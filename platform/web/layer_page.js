@@ -47,6 +47,10 @@ mergeInto(LibraryManager.library, {
     if (window.viewer) window.viewer.frame = frame;
   },
 
+  layer_page_program_name: function(name, size) {
+    stringToUTF8(Module.program, name, size);
+  },
+
   // ?frame=K: a whole number from 0 up; anything else means no limit.
   layer_page_frame_limit: function() {
     if (Module.layerFrameLimit === undefined) {
@@ -90,10 +94,6 @@ mergeInto(LibraryManager.library, {
   layer_page_context_mended: function() {
     Module.layerLossesMended = Module.canvas.layerLosses;
     layer_page_say_waiting(false);
-  },
-
-  layer_page_context_gone: function() {
-    err(Module.program + ': lost the WebGL context: the browser did not restore it');
   },
 
   // Focus on the page itself or on the window's canvas: a scrolling key
