@@ -83,6 +83,10 @@ static int x11_connection_lost(Display* display)
     char cause[160];
     snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
     layer_end_run("lost the display", cause);
+    // NOTE: Mesa asks the lost display for its extensions at every swap and
+    // says on stderr that they are missing; the run has said what happened,
+    // so the libraries' words go to the capture until the process ends.
+    layer_chatter_begin("lost the display");
     return 0;
 }
 
