@@ -9,8 +9,7 @@
 bool log_array_frees = false;
 std::function<void(int peek)> on_peek;
 
-static long long support_rand_calls = 0;
-static long long support_rand_at_window = -1;
+long long rand_calls = 0, rand_calls_at_window = -1;
 static unsigned support_rand_state = 1;
 static int support_peeks = 0;
 static bool support_escaped = false;
@@ -38,7 +37,7 @@ void* operator new[](std::size_t size)
 // The generator, counted; the same sequence as the real one.
 int crt_rand()
 {
-    ++support_rand_calls;
+    ++rand_calls;
     support_rand_state = support_rand_state * 214013u + 2531011u;
     return static_cast<int>((support_rand_state >> 16) & 0x7FFFu);
 }
@@ -48,30 +47,20 @@ void crt_srand(unsigned seed)
     support_rand_state = seed;
 }
 
-long long rand_calls()
-{
-    return support_rand_calls;
-}
-
-long long rand_calls_at_window()
-{
-    return support_rand_at_window;
-}
-
 void reset_host_test()
 {
     reset_gl_record();
     null_reset();
     on_peek = nullptr;
-    support_rand_calls = 0;
-    support_rand_at_window = -1;
+    rand_calls = 0;
+    rand_calls_at_window = -1;
     support_rand_state = 1;
     support_peeks = 0;
     support_escaped = false;
     null_listen([](const char* call, const std::vector<double>& values) {
         record_call(call, values);
         if (std::string(call) == "create_window")
-            support_rand_at_window = support_rand_calls;
+            rand_calls_at_window = rand_calls;
         // A runaway loop fails the test instead of hanging it.
         if (std::string(call) == "peek_starts" && ++support_peeks > 100000)
             PostQuitMessage(-1);

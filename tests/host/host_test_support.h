@@ -1,7 +1,6 @@
 // Shared helpers for the host's tests: run a viewer over the real layer on
-// the null backend, with the GL recorder, and look at what it called.  Every
-// call down to the null backend ("create_window", "swap", "peek_starts", ...)
-// is logged with the GL calls, so one log shows the order of both.
+// the null backend and look at what it called.  The null backend's calls
+// ("create_window", "swap", ...) are logged with the GL calls, in order.
 #pragma once
 
 #include "gl_recorder.h"
@@ -12,7 +11,7 @@
 #include <string>
 #include <vector>
 
-// Empties the log, the null backend's script and the generator's count.
+// Empties the log, the null backend's script and the generator's counts.
 void reset_host_test();
 
 // Runs `params`'s viewer to its end and returns its exit status.  Its grid
@@ -35,16 +34,14 @@ std::vector<double> args_of(const std::string& name, int n = 0);
 // test scripts input from here.
 extern std::function<void(int peek)> on_peek;
 
-// A key pressed (or released) on the viewer's window, as the window system
-// hands it over.
+// A key pressed (or released) on the viewer's window.
 void press_key(int virtual_key, bool down = true);
 
 // Ends the run with Escape once `frames` frames have been drawn.
 void escape_after_frames(int frames);
 
 // The C runtime generator's calls so far, and when the window was made.
-long long rand_calls();
-long long rand_calls_at_window();
+extern long long rand_calls, rand_calls_at_window;
 
 // Frees of arrays (the row-table height field's) are logged as "delete[]"
 // while this is on.

@@ -37,8 +37,8 @@ TEST_F(startup, only_terrain320_pauses_first_and_the_terrain_exists_before_the_w
                 << params->program_name;
         }
         // The generator had drawn all N*N heights when the window was made.
-        EXPECT_EQ(rand_calls_at_window(), heights) << params->program_name;
-        EXPECT_EQ(rand_calls(), heights) << "no number is drawn after start-up";
+        EXPECT_EQ(rand_calls_at_window, heights) << params->program_name;
+        EXPECT_EQ(rand_calls, heights) << "no number is drawn after start-up";
     }
 }
 

@@ -46,24 +46,6 @@ protected:
     HDC dc = nullptr;
 };
 
-TEST_F(gl, the_sdl_window_is_the_client_area_shown_at_the_top_left_and_fixed_in_size)
-{
-    SDL_Window* sdl_window = only_sdl_window();
-    ASSERT_NE(sdl_window, nullptr);
-    int width = 0, height = 0, x = -1, y = -1;
-    SDL_GetWindowSize(sdl_window, &width, &height);
-    SDL_GetWindowPosition(sdl_window, &x, &y);
-    EXPECT_EQ(width, 634);
-    EXPECT_EQ(height, 455);
-    EXPECT_EQ(x, 3);
-    EXPECT_EQ(y, 22);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdl_window), viewer_window_title);
-    const Uint32 flags = SDL_GetWindowFlags(sdl_window);
-    EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
-    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
-    EXPECT_TRUE(flags & SDL_WINDOW_OPENGL);
-}
-
 TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
 {
     PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
@@ -174,6 +156,13 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(only_sdl_window(), &width, &height);
     ASSERT_GT(width, 4);
+    // The client area inside the classic frame at the top left, fixed in size.
+    int x = -1, y = -1;
+    SDL_GetWindowPosition(only_sdl_window(), &x, &y);
+    EXPECT_EQ(std::vector<int>({x, y, width, height}), std::vector<int>({3, 22, 634, 455}));
+    const Uint32 flags = SDL_GetWindowFlags(only_sdl_window());
+    EXPECT_EQ(flags & (SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE), SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+    EXPECT_STREQ(SDL_GetWindowTitle(only_sdl_window()), viewer_window_title);
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -2,6 +2,7 @@
 // over the null backend.
 #include "test_window.h"
 
+#include "failure_text.h"
 #include "null_backend.h"
 
 #include <gtest/gtest.h>
@@ -144,3 +145,20 @@ TEST_F(message_queue, messages_for_a_destroyed_window_go_with_it)
 }
 
 }  // namespace
+
+// Its own process: a failed run stays failed.  The one line, then WM_QUIT(1)
+// for the program's own end, whatever the program asks for afterwards.
+TEST(failed_run, shows_one_line_and_ends_through_the_programs_loop_with_status_1)
+{
+    EXPECT_EXIT(
+        {
+            layer_set_program_name("viewer");
+            layer_end_run("lost the display", "gone");
+            show_failure_line("viewer", "viewer: cannot create the window: after it");
+            PostQuitMessage(0);
+            MSG quit = {};
+            PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE);
+            exit(quit.message == WM_QUIT ? static_cast<int>(quit.wParam) * 10 + layer_run_status(0) : 0);
+        },
+        testing::ExitedWithCode(11), "^viewer: lost the display: gone\n$");
+}
