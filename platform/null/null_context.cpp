@@ -29,13 +29,12 @@ backend_context* backend_create_context(backend_window* window)
     return new backend_context{window};
 }
 
-bool backend_make_current(backend_context* context, backend_window* window)
+// Any window of the context's pixel format will do, as with WGL.
+bool backend_make_current(backend_context* context, backend_window*)
 {
     null_tell("make_current");
     if (null_fails(null_make_current))
         return false;
-    // Any window of the same pixel format will do, as with WGL.
-    (void)window;
     context_current = context;
     return true;
 }

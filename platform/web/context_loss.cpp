@@ -104,6 +104,7 @@ static void loss_restore_gl_state(const loss_gl_state& s)
 // The page's status line shows the failure line.
 static bool loss_give_up()
 {
+    layer_page_context_gone();
     layer_end_run("lost the WebGL context", "the browser did not restore it");
     return false;
 }

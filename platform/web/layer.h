@@ -67,6 +67,9 @@ void layer_page_context_lost_at_start();
 // The layer has made its objects again for every loss so far (and the page
 // no longer says that the picture waits).
 void layer_page_context_mended();
+// The context is gone for good: the page's status line no longer says that
+// the picture waits for it.
+void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
 // keyboard, so that scrolling keys would scroll the page.
 int layer_page_window_has_focus();

@@ -63,6 +63,7 @@ mergeInto(LibraryManager.library, {
   // While the context is lost the status line says why the picture stands
   // still; it is written once, as a screen reader reads out every change.
   $layer_page_say_waiting: function(waiting) {
+    if (Module.layerContextGone) return;
     var status = document.getElementById('status');
     var line = Module.program + ': the picture waits for the browser to restore the WebGL context';
     if (waiting && status.textContent !== line) status.textContent = line;
@@ -94,6 +95,12 @@ mergeInto(LibraryManager.library, {
   layer_page_context_mended: function() {
     Module.layerLossesMended = Module.canvas.layerLosses;
     layer_page_say_waiting(false);
+  },
+
+  // The run ends for the lost context: the status line keeps its failure
+  // line while the program ends.
+  layer_page_context_gone: function() {
+    Module.layerContextGone = true;
   },
 
   // Focus on the page itself or on the window's canvas: a scrolling key
