@@ -59,6 +59,8 @@ void layer_x11_watch_display();
 // Once a window is made: a lost connection to its display leaves Xlib's
 // calls doing nothing, so that the program reaches its own end.
 void layer_x11_outlive_display(SDL_Window* window);
+// True once the connection to the X display has broken.
+bool layer_x11_display_lost();
 // Around window and context creation: X errors are recorded, not fatal.
 void layer_x11_catch_errors();
 // Ends the catching after a round trip on `window`'s connection (when one is

@@ -78,20 +78,27 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     return window_list.back();
 }
 
+// NOTE: SDL 2.26 waits for the X server to say that a window was mapped or
+// unmapped (destroying a shown window unmaps it first), and on a lost
+// display it would wait for ever: there, the program's end frees only our
+// record, as the window went with its display.
 void backend_show_window(backend_window* window, const char*)
 {
-    SDL_ShowWindow(window->sdl_window);
+    if (!layer_x11_display_lost())
+        SDL_ShowWindow(window->sdl_window);
 }
 
 void backend_hide_window(backend_window* window)
 {
-    SDL_HideWindow(window->sdl_window);
+    if (!layer_x11_display_lost())
+        SDL_HideWindow(window->sdl_window);
 }
 
 void backend_destroy_window(backend_window* window)
 {
     window_list.erase(std::find(window_list.begin(), window_list.end(), window));
-    SDL_DestroyWindow(window->sdl_window);
+    if (!layer_x11_display_lost())
+        SDL_DestroyWindow(window->sdl_window);
     delete window;
 }
 

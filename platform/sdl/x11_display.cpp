@@ -16,6 +16,7 @@
 #include <string.h>
 
 static bool x11_watching = false;  // SDL's video runs on X11
+static bool x11_lost = false;      // the connection to the display broke
 static XErrorHandler x11_previous_error_handler = nullptr;
 static bool x11_catching = false;
 
@@ -80,6 +81,7 @@ static const char* x11_error_words()
 static int x11_connection_lost(Display* display)
 {
     layer_chatter_end();  // if the connection broke while a library started
+    x11_lost = true;
     char cause[160];
     snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
     layer_end_run("lost the display", cause);
@@ -95,6 +97,11 @@ static int x11_connection_lost(Display* display)
 // Xlib then marks the display as gone and its calls return at once.
 static void x11_outlive_loss(Display*, void*)
 {
+}
+
+bool layer_x11_display_lost()
+{
+    return x11_lost;
 }
 
 void layer_x11_outlive_display(SDL_Window* window)
