@@ -39,7 +39,7 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
         return nullptr;
     }
     // A new context is not current: WGL leaves the current one be.
-    backend_context* native = backend_create_context(window);
+    backend_context* native = backend_create_context(window->native);
     if (!native)
         return nullptr;
     HGLRC context = new win32_gl_context{native};
@@ -61,7 +61,7 @@ BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
     HWND window = layer_drawable_window(device_context);
     if (!window)
         return FALSE;
-    if (!backend_make_current(context->native, window))
+    if (!backend_make_current(context->native, window->native))
         return FALSE;
     gl_current = context;
     gl_current_window = window;
@@ -105,6 +105,6 @@ BOOL WINAPI SwapBuffers(HDC device_context)
         layer_fail(ERROR_INVALID_HANDLE, "no GL context is current on this window");
         return FALSE;
     }
-    backend_swap(window);
+    backend_swap(window->native);
     return TRUE;
 }

@@ -11,8 +11,11 @@ static const LPARAM key_transition_bit = static_cast<LPARAM>(1UL << 31);
 // WM_KEYDOWN/UP, or WM_SYSKEYDOWN/UP while Alt is held without Ctrl (and for
 // F10), with Windows' lParam: repeat count 1, scan code, extended, Alt (29),
 // previous state (30), transition (31).
-bool layer_queue_key(HWND window, const layer_key& key)
+bool layer_queue_key(backend_window* native, const layer_key& key)
 {
+    HWND window = layer_window_of_native(native);
+    if (!window)
+        return false;
     const bool alt = (key.modifiers & layer_alt) != 0;
     const bool ctrl = (key.modifiers & layer_ctrl) != 0;
     const bool system = (alt && !ctrl) || key.virtual_key == VK_F10;
@@ -29,7 +32,8 @@ bool layer_queue_key(HWND window, const layer_key& key)
     else if (key.repeat)
         lparam |= key_previous_state_bit;
     MSG made = {window, message, static_cast<WPARAM>(key.virtual_key), lparam, backend_now(), {0, 0}};
-    return layer_queue_input(made, key.modifiers);
+    layer_queue_input(made, key.modifiers);
+    return true;
 }
 
 int layer_key_character(int virtual_key, int modifiers)

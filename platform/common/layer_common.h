@@ -1,7 +1,7 @@
 // The layer's front: its records and the calls its files make to one
-// another, and the calls a backend makes into it.  None of this is part of
-// the Win32 surface; every name carries the layer_ prefix.  What a backend
-// implements is in backend.h.
+// another, private to common/.  None of this is part of the Win32 surface;
+// every name carries the layer_ prefix.  What a backend implements, and the
+// calls it makes up into the front, are in backend.h.
 #pragma once
 
 #include "backend.h"
@@ -29,31 +29,22 @@ struct win32_window {
     bool destroying;   // inside DestroyWindow: its messages are on their way
 };
 
-// Modifier keys held with a key message.
-enum layer_modifier {
-    layer_shift = 1,
-    layer_ctrl = 2,
-    layer_alt = 4,
-    layer_caps = 8,  // Caps Lock is on
-};
-
-// --- failure.cpp: Win32's last error and our words for it.
-// Records a failure for GetLastError and last_failure_text().
-void layer_fail(DWORD error, const char* text);
+// --- failure.cpp: the run's end with a failure.
+// True once the run has shown its failure line: it ends with status 1.
+bool layer_run_failed();
 
 // --- window_table.cpp: the one table of live windows.
-// Live windows in creation order.
-const std::vector<HWND>& layer_windows();
 bool layer_is_window(HWND window);
-// The oldest live top-level window, which gets close requests and unaddressed
-// input; NULL when there is none.
-HWND layer_first_window();
+// The live window a backend's record belongs to; for NULL, the oldest live
+// top-level window, which gets close requests and unaddressed input.  NULL
+// when there is none.
+HWND layer_window_of_native(backend_window* native);
 // The window that owns a device context; NULL if it is not a live one.
 HWND layer_window_of_dc(HDC device_context);
 // The first window waiting for WM_PAINT that `filter` (NULL: any) accepts.
 HWND layer_window_needing_paint(HWND filter);
-// An exposed window needs painting again: WM_PAINT follows any input.
-void layer_expose(HWND window);
+// A window needs painting: WM_PAINT follows any input.
+void layer_expose_window(HWND window);
 // Validation, as BeginPaint/EndPaint would do: no more WM_PAINT for the
 // window until it is exposed again.  Nothing for a window that is not live.
 void layer_validate_window(HWND window);
@@ -80,26 +71,10 @@ void layer_forget_window_messages(HWND window);
 // bits) held when it happened.  Past the stage's bound only messages that may
 // end the run are taken; false when the message was dropped.
 bool layer_queue_input(const MSG& message, int modifiers);
-// The close button's request for the window: WM_SYSCOMMAND(SC_CLOSE).
-void layer_queue_close(HWND window);
 // Modifiers held when the last key message was taken off the queue.
 int layer_key_modifiers();
 
 // --- keys.cpp
-// A key pressed or released, as a backend reads it: the virtual-key code,
-// the PC keyboard's set-1 scan code (with the E0 prefix as `extended`), an
-// auto-repeat, and the modifiers (layer_modifier bits) held.
-struct layer_key {
-    int virtual_key;
-    int scan;
-    bool extended;
-    bool down;
-    bool repeat;
-    int modifiers;
-};
-// Queues the key's message for the window with Windows' lParam; false when
-// it was dropped.
-bool layer_queue_key(HWND window, const layer_key& key);
 // The US-layout character a virtual key gives with these modifiers
 // (layer_modifier bits); 0 if none.
 int layer_key_character(int virtual_key, int modifiers);

@@ -57,9 +57,21 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam
 
 void WINAPI PostQuitMessage(int exit_code)
 {
-    // NOTE: Wine keeps the last exit code when several requests merge.
+    // NOTE: Wine keeps the last exit code when several requests merge.  A run
+    // that has failed ends with status 1 whatever is asked after it.
     queue_quit_requested = true;
-    queue_quit_code = exit_code;
+    queue_quit_code = layer_run_failed() ? 1 : exit_code;
+}
+
+// WM_QUIT, if requested, into `message`.
+static bool queue_take_quit(MSG* message, bool removing)
+{
+    if (!queue_quit_requested)
+        return false;
+    *message = queue_message(nullptr, WM_QUIT, static_cast<WPARAM>(queue_quit_code), 0);
+    if (removing)
+        queue_quit_requested = false;
+    return true;
 }
 
 BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filter_max, UINT remove)
@@ -84,16 +96,16 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filte
         }
     }
 
-    // WM_QUIT is retrieved whatever the filter.
-    if (queue_quit_requested) {
-        *message = queue_message(nullptr, WM_QUIT, static_cast<WPARAM>(queue_quit_code), 0);
-        if (removing)
-            queue_quit_requested = false;
+    // WM_QUIT is retrieved whatever the filter; reading the backend's events
+    // may request it (a run that ends with a failure), and then it comes
+    // before any input.
+    if (queue_take_quit(message, removing))
         return TRUE;
-    }
-
-    if (queue_input.empty())
+    if (queue_input.empty()) {
         backend_pump_events();
+        if (queue_take_quit(message, removing))
+            return TRUE;
+    }
     for (auto input = queue_input.begin(); input != queue_input.end(); ++input) {
         if (queue_accepts(input->message, window, filter_min, filter_max)) {
             *message = input->message;
@@ -156,9 +168,13 @@ bool layer_queue_input(const MSG& message, int modifiers)
     return true;
 }
 
-void layer_queue_close(HWND window)
+bool layer_queue_close(backend_window* native)
 {
+    HWND window = layer_window_of_native(native);
+    if (!window)
+        return false;
     layer_queue_input(queue_message(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
+    return true;
 }
 
 void WINAPI Sleep(DWORD milliseconds)

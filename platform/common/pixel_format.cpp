@@ -1,6 +1,6 @@
 // Device contexts and pixel formats.  Each window was made with the one
 // format its backend offers, so choosing and setting a format only reports
-// and accepts index 1.
+// and accepts index 1, once the backend agrees.
 #include "layer_common.h"
 
 static const int pixel_format_offered = 1;
@@ -38,19 +38,21 @@ static HWND pixel_format_window(HDC device_context)
 
 int WINAPI ChoosePixelFormat(HDC device_context, const PIXELFORMATDESCRIPTOR* request)
 {
-    if (!pixel_format_window(device_context))
+    HWND window = pixel_format_window(device_context);
+    if (!window)
         return 0;
     const DWORD needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
     if (!request || request->iPixelType != PFD_TYPE_RGBA || (request->dwFlags & needed) != needed) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "only an RGBA OpenGL window format is available");
         return 0;
     }
-    return pixel_format_offered;
+    return backend_choose_pixel_format(window->native) ? pixel_format_offered : 0;
 }
 
 BOOL WINAPI SetPixelFormat(HDC device_context, int format, const PIXELFORMATDESCRIPTOR*)
 {
-    if (!pixel_format_window(device_context))
+    HWND window = pixel_format_window(device_context);
+    if (!window)
         return FALSE;
     // A window's format is set once; setting the same one again is harmless.
     const int current = device_context->pixel_format;
@@ -58,6 +60,8 @@ BOOL WINAPI SetPixelFormat(HDC device_context, int format, const PIXELFORMATDESC
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "not the window's pixel format");
         return FALSE;
     }
+    if (!current && !backend_set_pixel_format(window->native))
+        return FALSE;
     device_context->pixel_format = format;
     return TRUE;
 }

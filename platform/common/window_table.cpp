@@ -103,10 +103,10 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (!window_send_creation_messages(window, &create, client_x, client_y))
         return nullptr;
     if ((style & WS_VISIBLE) && layer_is_window(window)) {
-        backend_show_window(window, title);
+        backend_show_window(window->native, title);
         SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         // A window that appears needs painting: WM_PAINT follows any input.
-        layer_expose(window);
+        layer_expose_window(window);
     }
     return layer_is_window(window) ? window : nullptr;
 }
@@ -121,7 +121,7 @@ BOOL WINAPI DestroyWindow(HWND window)
     if (window->destroying)
         return TRUE;
     window->destroying = true;
-    backend_hide_window(window);
+    backend_hide_window(window->native);
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     window_release(window);
@@ -137,11 +137,6 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return window->procedure(window, message, wparam, lparam);
 }
 
-const std::vector<HWND>& layer_windows()
-{
-    return window_order;
-}
-
 bool layer_is_window(HWND window)
 {
     if (!window)
@@ -153,9 +148,15 @@ bool layer_is_window(HWND window)
     return false;
 }
 
-HWND layer_first_window()
+HWND layer_window_of_native(backend_window* native)
 {
-    return window_order.empty() ? nullptr : window_order.front();
+    if (!native)
+        return window_order.empty() ? nullptr : window_order.front();
+    for (HWND live : window_order) {
+        if (live->native == native)
+            return live;
+    }
+    return nullptr;
 }
 
 HWND layer_window_of_dc(HDC device_context)
@@ -167,10 +168,15 @@ HWND layer_window_of_dc(HDC device_context)
     return nullptr;
 }
 
-void layer_expose(HWND window)
+void layer_expose_window(HWND window)
 {
     if (layer_is_window(window))
         window->needs_paint = true;
+}
+
+void layer_expose(backend_window* native)
+{
+    layer_expose_window(layer_window_of_native(native));
 }
 
 void layer_validate_window(HWND window)

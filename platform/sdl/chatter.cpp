@@ -50,18 +50,6 @@ static void chatter_read_last_line(char* line, size_t size)
         chatter_last_line(text, static_cast<size_t>(length), line, size);
 }
 
-static void chatter_write(int descriptor, const char* text)
-{
-    size_t left = strlen(text);
-    while (left > 0) {
-        const ssize_t written = write(descriptor, text, left);
-        if (written <= 0)
-            return;
-        text += written;
-        left -= static_cast<size_t>(written);
-    }
-}
-
 static const char* chatter_signal_words(int signal_number)
 {
     switch (signal_number) {
@@ -77,22 +65,14 @@ static const char* chatter_signal_words(int signal_number)
 // libX11 asserts (abort), Mesa's driver dereferences an allocation it never
 // checked.  Their text went into the capture.  Turn the crash into the one
 // failure line, with their last words when they said any.
+// NOTE: the library that crashed holds whatever it held (the display's lock,
+// half-made windows): nothing of the program can run after it, so the run
+// ends here, from the handler, not through the program's own end.
 static void chatter_fatal_signal(int signal_number)
 {
     static char line[256];
     chatter_read_last_line(line, sizeof line);
-    chatter_write(chatter_saved_stderr, program_invocation_short_name);
-    chatter_write(chatter_saved_stderr, ": ");
-    chatter_write(chatter_saved_stderr, chatter_what);
-    chatter_write(chatter_saved_stderr, ": ");
-    chatter_write(chatter_saved_stderr, chatter_signal_words(signal_number));
-    if (line[0]) {
-        chatter_write(chatter_saved_stderr, " (");
-        chatter_write(chatter_saved_stderr, line);
-        chatter_write(chatter_saved_stderr, ")");
-    }
-    chatter_write(chatter_saved_stderr, "\n");
-    _exit(1);
+    layer_end_run_from_signal(chatter_saved_stderr, chatter_what, chatter_signal_words(signal_number), line);
 }
 
 void layer_chatter_begin(const char* what)

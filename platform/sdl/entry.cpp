@@ -1,4 +1,5 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.
+#include "layer.h"
 #include "signals.h"
 
 #include <windows.h>
@@ -66,9 +67,13 @@ int main(int argc, char** argv)
     entry_open_standard_streams();
     entry_keep_large_blocks();
     layer_install_signal_handlers();
+    layer_set_program_name(program_invocation_short_name);
     std::string command_line = entry_command_tail(argc, argv);
     const int result = WinMain(&entry_instance, nullptr, &command_line[0], SW_SHOWDEFAULT);
-    SDL_Quit();
+    // NOTE: SDL_Quit destroys the windows left, which waits for ever on a
+    // lost X display (native_window.cpp).
+    if (!layer_x11_display_lost())
+        SDL_Quit();
     // Returning (not _exit) lets exit run the profiler's gmon.out writer.
-    return result;
+    return layer_run_status(result);
 }

@@ -8,9 +8,9 @@ struct backend_context {
     SDL_GLContext sdl_context;
 };
 
-backend_context* backend_create_context(HWND window)
+backend_context* backend_create_context(backend_window* window)
 {
-    SDL_Window* sdl_window = window->native->sdl_window;
+    SDL_Window* sdl_window = window->sdl_window;
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
@@ -31,15 +31,15 @@ backend_context* backend_create_context(HWND window)
     if (sdl_context) {
         GLboolean double_buffered = GL_TRUE;
         glGetBooleanv(GL_DOUBLEBUFFER, &double_buffered);
-        window->native->single_buffered = !double_buffered;
+        window->single_buffered = !double_buffered;
     }
     SDL_GL_MakeCurrent(previous_context ? previous_window : nullptr, previous_context);
     return sdl_context ? new backend_context{sdl_context} : nullptr;
 }
 
-bool backend_make_current(backend_context* context, HWND window)
+bool backend_make_current(backend_context* context, backend_window* window)
 {
-    if (SDL_GL_MakeCurrent(window->native->sdl_window, context->sdl_context) != 0) {
+    if (SDL_GL_MakeCurrent(window->sdl_window, context->sdl_context) != 0) {
         layer_fail(ERROR_INVALID_HANDLE, SDL_GetError());
         return false;
     }
@@ -64,16 +64,16 @@ void backend_delete_context(backend_context* context)
     delete context;
 }
 
-void backend_swap(HWND window)
+void backend_swap(backend_window* window)
 {
-    SDL_GL_SwapWindow(window->native->sdl_window);
+    SDL_GL_SwapWindow(window->sdl_window);
     // NOTE: SDL 2.26.5's offscreen driver draws into a single-buffered pbuffer,
     // on which the swap does nothing, not even flush: Mesa then keeps every
     // frame's commands queued and memory grows by about 100 KiB a frame.  A
     // swap on a double-buffered window flushes; do the same here.  The
     // context's own buffering is asked, not SDL's version, so a driver that
     // gives a back buffer never pays for the flush.
-    if (window->native->single_buffered)
+    if (window->single_buffered)
         glFlush();
     layer_wait_while_hidden(window);
 }

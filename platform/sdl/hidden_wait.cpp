@@ -12,22 +12,21 @@ static const int hidden_wait_slice_ms = 250;
 // True while the window system shows nothing of a window the program showed.
 // A window the program never showed (drawn off-screen on purpose) and one
 // merely covered or moved off the screen do not count.
-static bool hidden_from_view(HWND window)
+static bool hidden_from_view(backend_window* window)
 {
-    const Uint32 flags = SDL_GetWindowFlags(window->native->sdl_window);
+    const Uint32 flags = SDL_GetWindowFlags(window->sdl_window);
     if (flags & SDL_WINDOW_MINIMIZED)
         return true;
     return (flags & SDL_WINDOW_HIDDEN) && (window->style & WS_VISIBLE);
 }
 
-void layer_wait_while_hidden(HWND window)
+void layer_wait_while_hidden(backend_window* window)
 {
     // Events are read into the input stage as PeekMessageA reads them; once
     // any makes a message (a close request, a key), or a signal asks for a
-    // close, the program's loop must see it.  A lost display ends the
-    // process from inside the event reading, as it does in the loop.
-    while (layer_is_window(window) && hidden_from_view(window) && !layer_message_waiting() &&
-           !layer_signal_pending()) {
+    // close, the program's loop must see it.  A lost display, noticed while
+    // reading, ends the run with a quit request, which is such a message.
+    while (hidden_from_view(window) && !layer_message_waiting() && !layer_signal_pending()) {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, hidden_wait_slice_ms))
             layer_take_event(event);

@@ -88,15 +88,6 @@ static int input_scan_code(SDL_Scancode scancode, bool* extended_key)
     return scan;
 }
 
-// The window an event is for.  NOTE: pushed events and some drivers carry no
-// window id (no keyboard focus on a bare X server); their input goes to the
-// first top-level window.
-static HWND input_window(Uint32 sdl_id)
-{
-    HWND window = layer_window_from_sdl_id(sdl_id);
-    return window ? window : layer_first_window();
-}
-
 // SDL's modifier state as the layer's modifier bits.
 static int input_modifiers(Uint16 sdl_modifiers)
 {
@@ -108,13 +99,12 @@ static int input_modifiers(Uint16 sdl_modifiers)
 // WM_SYSCOMMAND(SC_CLOSE); exposure marks the window for WM_PAINT.
 static bool input_window_event(const SDL_WindowEvent& event)
 {
-    HWND window = layer_window_from_sdl_id(event.windowID);
+    backend_window* window = layer_window_from_sdl_id(event.windowID);
     if (!window)
         return false;
     switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE:
-        layer_queue_close(window);
-        return true;
+        return layer_queue_close(window);
     case SDL_WINDOWEVENT_EXPOSED:
         layer_expose(window);
         return false;
@@ -130,29 +120,26 @@ bool layer_take_event(const SDL_Event& event)
     case SDL_KEYUP: {
         layer_key key = {};
         key.virtual_key = input_virtual_key(event.key.keysym.scancode);
-        HWND window = input_window(event.key.windowID);
-        if (!key.virtual_key || !window)
+        if (!key.virtual_key)
             return false;
         key.scan = input_scan_code(event.key.keysym.scancode, &key.extended);
         key.down = event.key.state == SDL_PRESSED;
         key.repeat = event.key.repeat != 0;
         key.modifiers = input_modifiers(event.key.keysym.mod);
-        layer_queue_key(window, key);
-        return true;
+        // NOTE: pushed events and some drivers carry no window id (no
+        // keyboard focus on a bare X server); their input goes to the first
+        // top-level window (NULL).
+        return layer_queue_key(layer_window_from_sdl_id(event.key.windowID), key);
     }
     case SDL_WINDOWEVENT:
         return input_window_event(event.window);
     case SDL_QUIT: {
         // NOTE: with our hints SDL 2.26.5 makes no quit of its own but for a
-        // lost Wayland connection; one pushed by anything else is a close
-        // request, never swallowed.
-        if (layer_sdl_at_most(2, 26, 5))
-            layer_exit_if_display_lost();
-        HWND window = layer_first_window();
-        if (!window)
-            return false;
-        layer_queue_close(window);
-        return true;
+        // lost Wayland connection, which ends the run; one pushed by anything
+        // else is a close request, never swallowed.
+        if (layer_sdl_at_most(2, 26, 5) && layer_wayland_display_lost())
+            return true;
+        return layer_queue_close(nullptr);
     }
     default:
         return false;

@@ -1,15 +1,17 @@
 // The SDL backend's own records and the calls its files make to one another.
 // None of this is part of the Win32 surface; every name carries the layer_
-// prefix.  What it implements for the front is in ../common/backend.h.
+// prefix.  What it implements for the front, and the calls it makes up into
+// the front, are in backend.h.
 #pragma once
 
-#include "../common/layer_common.h"
+#include "../common/backend.h"
 
 #include <SDL.h>
 
 struct backend_window {
     SDL_Window* sdl_window;
     Uint32 sdl_id;
+    DWORD style;           // as made: a window without WS_VISIBLE is hidden on purpose
     bool single_buffered;  // its GL contexts draw without a back buffer
 };
 
@@ -38,9 +40,9 @@ bool layer_avoid_seatless_wayland();
 // Which Wayland display in WAYLAND_DISPLAY could not be connected to and
 // why; NULL when it is unset, inherited (WAYLAND_SOCKET) or connects.
 const char* layer_wayland_connection_failure();
-// Ends the process with "NAME: lost the display: cause" and status 1 when the
-// windows' Wayland connection has broken; returns otherwise.
-void layer_exit_if_display_lost();
+// When the windows' Wayland connection has broken, ends the run with "NAME:
+// lost the display: cause" (layer_end_run) and returns true.
+bool layer_wayland_display_lost();
 
 // --- chatter.cpp: libraries' stderr, captured while the layer starts them.
 // Sends stderr to a capture; `what` names the step ("cannot create the
@@ -51,9 +53,14 @@ const char* layer_chatter_end();
 
 // --- x11_display.cpp: the X display under SDL's X11 driver.
 // Once video has started on X11: X errors outside window and context
-// creation are handled as before; losing the connection prints the one line
-// "NAME: lost the display: ..." and exits 1.
+// creation are handled as before; losing the connection ends the run with
+// the one line "NAME: lost the display: ..." (layer_end_run).
 void layer_x11_watch_display();
+// Once a window is made: a lost connection to its display leaves Xlib's
+// calls doing nothing, so that the program reaches its own end.
+void layer_x11_outlive_display(SDL_Window* window);
+// True once the connection to the X display has broken.
+bool layer_x11_display_lost();
 // Around window and context creation: X errors are recorded, not fatal.
 void layer_x11_catch_errors();
 // Ends the catching after a round trip on `window`'s connection (when one is
@@ -75,13 +82,15 @@ void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
 // --- native_window.cpp
 // The live window SDL knows by this id; NULL if none.
-HWND layer_window_from_sdl_id(Uint32 sdl_id);
+backend_window* layer_window_from_sdl_id(Uint32 sdl_id);
+// The oldest live window; NULL if none.
+backend_window* layer_sdl_first_window();
 
 // --- hidden_wait.cpp
 // Returns at once unless `window` is minimised or unmapped; then waits for
 // it to be shown again, for a message to wait in the queue, or for a
 // signal's close request.
-void layer_wait_while_hidden(HWND window);
+void layer_wait_while_hidden(backend_window* window);
 
 // --- input_events.cpp
 // Turns one SDL event into input (queued) or window state; false if it made

@@ -27,13 +27,8 @@ DWORD backend_now()
 // is a window to close; until then it waits.
 void backend_peek_starts()
 {
-    if (!layer_signal_pending())
-        return;
-    HWND window = layer_first_window();
-    if (!window)
-        return;
-    layer_clear_signal();
-    layer_queue_close(window);
+    if (layer_signal_pending() && layer_queue_close(nullptr))
+        layer_clear_signal();
 }
 
 // Reads SDL events until one makes a message.  SDL is only touched once the

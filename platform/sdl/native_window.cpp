@@ -2,6 +2,12 @@
 // destroyed, with the GL attributes X11 fixes when a window is made.
 #include "layer.h"
 
+#include <algorithm>
+#include <vector>
+
+// Live windows in creation order: a handful at most.
+static std::vector<backend_window*> window_list;
+
 // The one pixel format the layer offers (index 1): the double-buffered RGBA
 // window format with 24-bit colour and a 16-bit depth buffer that the
 // programs ask for.  NOTE: X11 fixes a window's GL visual when the window is
@@ -67,30 +73,57 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
         return nullptr;
     }
     layer_x11_offer_style(sdl_window, style);
-    return new backend_window{sdl_window, SDL_GetWindowID(sdl_window), false};
+    layer_x11_outlive_display(sdl_window);
+    window_list.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false});
+    return window_list.back();
 }
 
-void backend_show_window(HWND window, const char*)
+// NOTE: SDL 2.26 waits for the X server to say that a window was mapped or
+// unmapped (destroying a shown window unmaps it first), and on a lost
+// display it would wait for ever: there, the program's end frees only our
+// record, as the window went with its display.
+void backend_show_window(backend_window* window, const char*)
 {
-    SDL_ShowWindow(window->native->sdl_window);
+    if (!layer_x11_display_lost())
+        SDL_ShowWindow(window->sdl_window);
 }
 
-void backend_hide_window(HWND window)
+void backend_hide_window(backend_window* window)
 {
-    SDL_HideWindow(window->native->sdl_window);
+    if (!layer_x11_display_lost())
+        SDL_HideWindow(window->sdl_window);
 }
 
-void backend_destroy_window(backend_window* native)
+void backend_destroy_window(backend_window* window)
 {
-    SDL_DestroyWindow(native->sdl_window);
-    delete native;
+    window_list.erase(std::find(window_list.begin(), window_list.end(), window));
+    if (!layer_x11_display_lost())
+        SDL_DestroyWindow(window->sdl_window);
+    delete window;
 }
 
-HWND layer_window_from_sdl_id(Uint32 sdl_id)
+// X11 fixes a window's GL visual when the window is made (see above): its
+// one format is there to be had.
+bool backend_choose_pixel_format(backend_window*)
 {
-    for (HWND live : layer_windows()) {
-        if (live->native->sdl_id == sdl_id)
+    return true;
+}
+
+bool backend_set_pixel_format(backend_window*)
+{
+    return true;
+}
+
+backend_window* layer_window_from_sdl_id(Uint32 sdl_id)
+{
+    for (backend_window* live : window_list) {
+        if (live->sdl_id == sdl_id)
             return live;
     }
     return nullptr;
+}
+
+backend_window* layer_sdl_first_window()
+{
+    return window_list.empty() ? nullptr : window_list.front();
 }

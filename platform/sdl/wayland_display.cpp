@@ -215,25 +215,24 @@ static const char* wayland_loss_cause(int error)
     }
 }
 
-void layer_exit_if_display_lost()
+bool layer_wayland_display_lost()
 {
-    HWND window = layer_first_window();
+    backend_window* window = layer_sdl_first_window();
     if (!window)
-        return;
+        return false;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window->native->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
-        return;
+    if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
+        return false;
     layer_wayland_client client;
     if (!wayland_client(&client))
-        return;
+        return false;
     const int error = client.display_get_error(info.info.wl.display);
     if (error == 0)
-        return;
+        return false;
     // NOTE: SDL 2.26.5 reports a broken Wayland connection as a quit, the same
-    // event a close request makes; the display is gone, so nothing is left to
-    // release through it.
-    fprintf(stderr, "%s: lost the display: %s\n", program_invocation_short_name,
-            wayland_loss_cause(error));
-    exit(1);
+    // event a close request makes.  Calls on the broken connection do
+    // nothing, so the program's own end releases its window and context.
+    layer_end_run("lost the display", wayland_loss_cause(error));
+    return true;
 }

@@ -16,6 +16,7 @@
 #include <string.h>
 
 static bool x11_watching = false;  // SDL's video runs on X11
+static bool x11_lost = false;      // the connection to the display broke
 static XErrorHandler x11_previous_error_handler = nullptr;
 static bool x11_catching = false;
 
@@ -75,13 +76,40 @@ static const char* x11_error_words()
     return words;
 }
 
-// NOTE: Xlib ends the process once this returns; it must not return.
+// The run ends with its one line; Xlib's calls on the lost connection do
+// nothing from now on (x11_outlive_loss), so the program reaches its own end.
 static int x11_connection_lost(Display* display)
 {
     layer_chatter_end();  // if the connection broke while a library started
-    fprintf(stderr, "%s: lost the display: the connection to the X server %s broke\n",
-            program_invocation_short_name, DisplayString(display));
-    exit(1);
+    x11_lost = true;
+    char cause[160];
+    snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
+    layer_end_run("lost the display", cause);
+    // NOTE: Mesa asks the lost display for its extensions at every swap and
+    // says on stderr that they are missing; the run has said what happened,
+    // so the libraries' words go to the capture until the process ends.
+    layer_chatter_begin("lost the display");
+    return 0;
+}
+
+// NOTE: Xlib ends the process once the handler above returns, unless the
+// display has an exit handler of its own (libX11 1.7 and later) that returns:
+// Xlib then marks the display as gone and its calls return at once.
+static void x11_outlive_loss(Display*, void*)
+{
+}
+
+bool layer_x11_display_lost()
+{
+    return x11_lost;
+}
+
+void layer_x11_outlive_display(SDL_Window* window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (x11_watching && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        XSetIOErrorExitHandler(info.info.x11.display, x11_outlive_loss, nullptr);
 }
 
 void layer_x11_watch_display()

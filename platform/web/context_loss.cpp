@@ -5,15 +5,13 @@
 // batches' objects and the WebGL state the program had set are made again,
 // and the frames go on from where they stopped.  A context the browser hands
 // over already lost is waited for the same way (gl_context.cpp).  If it does
-// not come back, the page says so in one line and the run ends with status
-// 1, as a desktop run does when it loses its display.
+// not come back, the run ends with one line and status 1, through the
+// program's own end, as a desktop run does when it loses its display.
 #include "gl_batch.h"
 #include "layer.h"
 
 #include <GLES2/gl2.h>
 #include <webgl/webgl1.h>
-
-#include <stdlib.h>
 
 // How long a lost context may stay away while the page is shown (ms), and
 // how often the wait looks for its return.  A hidden page does not count:
@@ -103,10 +101,12 @@ static void loss_restore_gl_state(const loss_gl_state& s)
     }
 }
 
-static void loss_give_up()
+// The page's status line shows the failure line.
+static bool loss_give_up()
 {
     layer_page_context_gone();
-    exit(1);
+    layer_end_run("lost the WebGL context", "the browser did not restore it");
+    return false;
 }
 
 // How long the context has been away while the page was shown; kept across
@@ -127,14 +127,14 @@ bool layer_wait_while_context_lost()
         if (state == layer_context_lost)
             loss_waited_ms += loss_poll_ms;
         if (loss_waited_ms > loss_deadline_ms)
-            loss_give_up();
+            return loss_give_up();
         layer_page_sleep(loss_poll_ms);
     }
     loss_waited_ms = 0;
     // Making the surface sets state of its own (the whole canvas as viewport).
     const loss_gl_state kept = loss_state;
     if (!layer_remake_surface())
-        loss_give_up();
+        return loss_give_up();
     loss_restore_gl_state(kept);
     loss_state = kept;
     layer_page_context_mended();

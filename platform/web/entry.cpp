@@ -1,5 +1,7 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.  The page
 // (page.html) shows how the run ended once WinMain has returned.
+#include "layer.h"
+
 #include <windows.h>
 
 #include <emscripten/version.h>
@@ -14,7 +16,10 @@ int main()
 {
     // A page has no command line.
     char command_line[] = "";
-    const int result = WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT);
+    char name[64];
+    layer_page_program_name(name, sizeof name);
+    layer_set_program_name(name);
+    const int result = layer_run_status(WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT));
 #if __EMSCRIPTEN_major__ * 10000 + __EMSCRIPTEN_minor__ * 100 + __EMSCRIPTEN_tiny__ <= 30106
     // NOTE: with Emscripten 3.1.6 (Debian 12's), once WinMain has yielded to
     // the browser (in Sleep or SwapBuffers), main's own return value no

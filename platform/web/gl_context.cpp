@@ -17,7 +17,7 @@
 
 struct backend_context {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
-    HWND window;
+    backend_window* window;
     // The drawing surface and what copies it to the canvas, made the first
     // time the context is made current.
     GLuint framebuffer, colour, depth;
@@ -91,7 +91,7 @@ static bool gl_make_surface(backend_context* context)
     return true;
 }
 
-backend_context* backend_create_context(HWND window)
+backend_context* backend_create_context(backend_window* window)
 {
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
@@ -120,7 +120,7 @@ void backend_release_current()
     gl_current = nullptr;
 }
 
-bool backend_make_current(backend_context* context, HWND window)
+bool backend_make_current(backend_context* context, backend_window* window)
 {
     if (window != context->window) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, "the context belongs to another window");
@@ -160,7 +160,7 @@ void backend_delete_context(backend_context* context)
     delete context;
 }
 
-void layer_present_frame(HWND window)
+void layer_present_frame(backend_window* window)
 {
     backend_context* context = gl_current;
     // The programs' viewport and depth test, put aside while the copy draws
@@ -209,14 +209,14 @@ bool layer_remake_surface()
 // that frame again.
 static std::vector<unsigned char> gl_held_pixels;
 
-void layer_keep_frame(HWND window)
+void layer_keep_frame(backend_window* window)
 {
     gl_held_pixels.resize(static_cast<size_t>(window->client_width) * window->client_height * 4);
     glReadPixels(0, 0, window->client_width, window->client_height, GL_RGBA, GL_UNSIGNED_BYTE,
                  gl_held_pixels.data());
 }
 
-void layer_present_kept_frame(HWND window)
+void layer_present_kept_frame(backend_window* window)
 {
     if (gl_held_pixels.empty() || !gl_current)
         return;

@@ -102,9 +102,8 @@ static bool input_page_cancels(const EmscriptenKeyboardEvent& event, const key_r
 // Returns true to keep the browser from acting on the key as well.
 static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, void*)
 {
-    HWND window = layer_first_window();
     key_row key;
-    if (!window || !input_find_key(event->code, &key))
+    if (!input_find_key(event->code, &key))
         return EM_FALSE;
     const bool down = event_type == EMSCRIPTEN_EVENT_KEYDOWN;
     // A key held down repeats; while earlier input still waits, the repeats
@@ -115,15 +114,15 @@ static EM_BOOL input_key(int event_type, const EmscriptenKeyboardEvent* event, v
     // Shift alone.
     const int modifiers = (event->shiftKey ? layer_shift : 0) | (event->ctrlKey ? layer_ctrl : 0) |
                           (event->altKey ? layer_alt : 0);
-    layer_queue_key(window, {key.virtual_key, key.scan, key.extended, down, event->repeat != 0, modifiers});
+    if (!layer_queue_key(nullptr, {key.virtual_key, key.scan, key.extended, down, event->repeat != 0, modifiers}))
+        return EM_FALSE;
     return input_page_cancels(*event, key);
 }
 
 // The caption's close button: the system menu's Close, as on Windows.
 static EM_BOOL input_close_button(int, const EmscriptenMouseEvent*, void*)
 {
-    if (HWND window = layer_first_window())
-        layer_queue_close(window);
+    layer_queue_close(nullptr);
     return EM_TRUE;
 }
 

@@ -1,11 +1,17 @@
 // The browser backend's own records and the calls its files make to one
 // another.  None of this is part of the Win32 surface; every name carries the
-// layer_ prefix.  What it implements for the front is in ../common/backend.h.
+// layer_ prefix.  What it implements for the front, and the calls it makes up
+// into the front, are in backend.h.
 // The page (page.html) holds the one window's frame, its canvas and the
 // status line; layer_page.js is the layer's JavaScript side.
 #pragma once
 
-#include "../common/layer_common.h"
+#include "../common/backend.h"
+
+// The page's one window: its client area's size, as made.
+struct backend_window {
+    int client_width, client_height;
+};
 
 // --- input_events.cpp: the page's keyboard and the close button.
 void layer_listen_for_input();
@@ -13,22 +19,22 @@ void layer_stop_listening();
 
 // --- gl_context.cpp
 // Shows the frame the window's current context has drawn on the canvas.
-void layer_present_frame(HWND window);
+void layer_present_frame(backend_window* window);
 // After the browser gave a lost context back: makes the surface and the
 // batches' objects again in it, bound for drawing; false when WebGL refuses.
 bool layer_remake_surface();
 // Keeps a copy of the frame just drawn (a held last picture), and shows it
 // again on a surface made anew.
-void layer_keep_frame(HWND window);
-void layer_present_kept_frame(HWND window);
+void layer_keep_frame(backend_window* window);
+void layer_present_kept_frame(backend_window* window);
 
 // --- context_loss.cpp (which also records glEnable, glViewport and the
 // other calls that set WebGL state, for a context made again)
 // Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
 // again and returns true; returns false early, the context still lost, when
-// a message waits for the program; ends the run (status 1) if the context
-// is not restored in time.
+// a message waits for the program; ends the run (layer_end_run, status 1)
+// and returns false if the context is not restored in time.
 bool layer_wait_while_context_lost();
 // The viewport and depth test the program has set, as recorded.
 void layer_recorded_viewport(int viewport[4]);
@@ -46,6 +52,8 @@ void layer_page_wait_frame();
 void layer_page_sleep(unsigned milliseconds);
 // Publishes the number of the last frame drawn (window.viewer.frame).
 void layer_page_frame_drawn(int frame);
+// The program's name as the page knows it, into `name` (`size` bytes).
+void layer_page_program_name(char* name, int size);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
 // Whether the canvas's WebGL context is live, lost, lost while the page is
@@ -59,7 +67,8 @@ void layer_page_context_lost_at_start();
 // The layer has made its objects again for every loss so far (and the page
 // no longer says that the picture waits).
 void layer_page_context_mended();
-// Says in the page's one line that the context is gone for good.
+// The context is gone for good: the page's status line no longer says that
+// the picture waits for it.
 void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
 // keyboard, so that scrolling keys would scroll the page.

@@ -47,6 +47,10 @@ mergeInto(LibraryManager.library, {
     if (window.viewer) window.viewer.frame = frame;
   },
 
+  layer_page_program_name: function(name, size) {
+    stringToUTF8(Module.program, name, size);
+  },
+
   // ?frame=K: a whole number from 0 up; anything else means no limit.
   layer_page_frame_limit: function() {
     if (Module.layerFrameLimit === undefined) {
@@ -59,6 +63,7 @@ mergeInto(LibraryManager.library, {
   // While the context is lost the status line says why the picture stands
   // still; it is written once, as a screen reader reads out every change.
   $layer_page_say_waiting: function(waiting) {
+    if (Module.layerContextGone) return;
     var status = document.getElementById('status');
     var line = Module.program + ': the picture waits for the browser to restore the WebGL context';
     if (waiting && status.textContent !== line) status.textContent = line;
@@ -92,8 +97,10 @@ mergeInto(LibraryManager.library, {
     layer_page_say_waiting(false);
   },
 
+  // The run ends for the lost context: the status line keeps its failure
+  // line while the program ends.
   layer_page_context_gone: function() {
-    err(Module.program + ': lost the WebGL context: the browser did not restore it');
+    Module.layerContextGone = true;
   },
 
   // Focus on the page itself or on the window's canvas: a scrolling key

@@ -7,11 +7,6 @@
 
 #include <emscripten/emscripten.h>
 
-// There is nothing native to a window beyond the page's frame.
-struct backend_window {
-    int unused;
-};
-
 const backend_limits& backend_limits_of()
 {
     // The page has room for one window (the frame in page.html) and its
@@ -32,12 +27,13 @@ bool backend_window_possible(DWORD style, int width, int height)
     return true;
 }
 
-backend_window* backend_create_window(const char*, DWORD, int, int, int, int, int, int)
+backend_window* backend_create_window(const char*, DWORD, int, int, int, int, int client_width,
+                                      int client_height)
 {
-    return new backend_window{0};
+    return new backend_window{client_width, client_height};
 }
 
-void backend_show_window(HWND, const char* title)
+void backend_show_window(backend_window*, const char* title)
 {
     // The page's own window has the keyboard from the start, as a new
     // desktop window has the focus.
@@ -45,19 +41,30 @@ void backend_show_window(HWND, const char* title)
     layer_listen_for_input();
 }
 
-void backend_hide_window(HWND)
+void backend_hide_window(backend_window*)
 {
     layer_stop_listening();
     layer_page_hide_window();
 }
 
-void backend_destroy_window(backend_window* native)
+void backend_destroy_window(backend_window* window)
 {
     // A window refused during its creation was never shown; hiding it again
     // is harmless.
     layer_stop_listening();
     layer_page_hide_window();
-    delete native;
+    delete window;
+}
+
+// The page's one format is the surface's (gl_context.cpp), always there.
+bool backend_choose_pixel_format(backend_window*)
+{
+    return true;
+}
+
+bool backend_set_pixel_format(backend_window*)
+{
+    return true;
 }
 
 DWORD backend_now()

@@ -15,7 +15,7 @@ static const int pixel_hold_poll_ms = 50;
 // program waits here until there is a message for it (Escape, the close
 // button), so the last picture stays and nothing spins.  A frame drawn while
 // the context is lost is neither shown nor counted.
-void backend_swap(HWND window)
+void backend_swap(backend_window* window)
 {
     const int limit = layer_page_frame_limit();
     if ((limit < 0 || pixel_frames_shown <= limit) && layer_page_context_state() == layer_context_live) {

@@ -3,9 +3,9 @@
 // this is compiled; elsewhere this directory is on the include path instead.
 //
 // Names, types and values are Win32's own.  Implemented once in
-// platform/common/, over SDL2 (platform/sdl/) or, in a web page, over html5.h
-// and WebGL (platform/web/, where the page holds one 640x480 captioned window
-// at a time):
+// platform/common/, over SDL2 (platform/sdl/), in a web page over html5.h and
+// WebGL (platform/web/, where the page holds one 640x480 captioned window at
+// a time), or over no window system for the tests (platform/null/):
 //   - window classes and top-level windows with their window procedures;
 //     WM_CREATE sent from inside CreateWindowExA, WM_DESTROY from DestroyWindow
 //   - one message queue for the thread: posted messages first in, first out,

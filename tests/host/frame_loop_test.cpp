@@ -9,11 +9,7 @@ namespace {
 
 class frame_loop : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        reset_fake_win32();
-        reset_gl_record();
-    }
+    void SetUp() override { reset_host_test(); }
 };
 
 // The calls logged from the n-th frame's clear to its end.
@@ -35,18 +31,18 @@ TEST_F(frame_loop, draws_clear_reset_look_mesh_swap_and_only_terrain32_pauses_on
         ASSERT_EQ(run_viewer_for_test(*params), 0);
         const bool pauses = params == &terrain32_params;
         std::vector<std::string> expected = {"glClearColor", "glClear", "glLoadIdentity", "gluLookAt",
-                                             "glBegin",      "glEnd",   "SwapBuffers"};
+                                             "glBegin",      "glEnd",   "swap"};
         if (pauses)
-            expected.push_back("Sleep");
-        expected.push_back("PeekMessageA");
+            expected.push_back("sleep");
+        expected.push_back("peek_starts");
         for (int n = 0; n < 3; ++n)
             EXPECT_EQ(frame_calls(n, pauses), expected) << params->program_name << " frame " << n;
         EXPECT_EQ(args_of("glClear"), std::vector<double>{double(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT)});
         EXPECT_EQ(args_of("glClearColor", 1), (std::vector<double>{0, 0, 0, 0}));
-        EXPECT_EQ(count_of("SwapBuffers"), 3);
-        EXPECT_EQ(count_of("Sleep"), pauses ? 3 : 0) << params->program_name;
+        EXPECT_EQ(count_of("swap"), 3);
+        EXPECT_EQ(count_of("sleep"), pauses ? 3 : 0) << params->program_name;
         if (pauses) {
-            EXPECT_EQ(args_of("Sleep"), std::vector<double>{1.0});
+            EXPECT_EQ(args_of("sleep"), std::vector<double>{1.0});
         }
         const long long vertices = 6LL * (params->grid_size - 1) * (params->grid_size - 1);
         EXPECT_EQ(recorded_gl().vertex_calls, 3 * vertices);
@@ -70,45 +66,42 @@ TEST_F(frame_loop, frame_k_looks_from_the_camera_advanced_k_times)
 
 TEST_F(frame_loop, draws_nothing_while_a_message_is_pending_and_the_camera_waits)
 {
-    // Thirty passes find a message waiting; only then is the queue empty.
-    fake_win32().on_peek = [](int peek) {
+    // Thirty passes find a key waiting; only then is the queue empty.
+    on_peek = [](int peek) {
         if (peek < 30)
-            fake_post_input(WM_KEYUP, 'A', peek);
-        else if (fake_win32().swaps == 1 && !fake_win32().quit_requested && fake_win32().posted.empty())
-            fake_post_input(WM_KEYDOWN, VK_ESCAPE, 0);
+            press_key('A', false);
+        else if (null_swaps() == 1 && peek < 1000)
+            press_key(VK_ESCAPE);
     };
     ASSERT_EQ(run_viewer_for_test(terrain32_params), 0);
-    EXPECT_EQ(count_of("DispatchMessageA"), 30 + 1);
-    EXPECT_GT(position_of("glClear"), position_of("DispatchMessageA", 29));
+    EXPECT_GT(position_of("glClear"), position_of("peek_starts", 29));
     place_eye(start_camera(terrain32_params), terrain32_params);
     EXPECT_EQ(args_of("gluLookAt")[0], double(eye_x)) << "the first frame shows the start camera";
     EXPECT_EQ(args_of("gluLookAt")[2], double(eye_z));
 }
 
-TEST_F(frame_loop, messages_before_quit_are_translated_and_dispatched_and_nothing_after_it)
+TEST_F(frame_loop, messages_before_quit_are_handled_and_nothing_after_it)
 {
-    fake_win32().on_peek = [](int) {
-        if (fake_win32().swaps == 2 && fake_win32().posted.empty() && count_of("TranslateMessage") == 0) {
-            fake_post_input(WM_KEYDOWN, 'A', 0);
-            fake_post_input(WM_KEYDOWN, VK_ESCAPE, 0);
-            fake_post_input(WM_KEYDOWN, VK_ESCAPE, 0);  // a second quit request changes nothing
-            fake_post_input(WM_CLOSE, 0, 0);
+    on_peek = [](int) {
+        if (null_swaps() == 2 && count_of("escaped") == 0) {
+            record_call("escaped", {});
+            press_key('A');
+            press_key(VK_ESCAPE);
+            press_key(VK_ESCAPE);  // a second quit request changes nothing
+            null_request_close(nullptr);
         }
     };
     ASSERT_EQ(run_viewer_for_test(terrain128_params), 0);
-    EXPECT_EQ(count_of("TranslateMessage"), 4);
-    EXPECT_EQ(count_of("DispatchMessageA"), 4);
-    EXPECT_EQ(count_of("PostQuitMessage"), 3);
-    EXPECT_EQ(count_of("SwapBuffers"), 2);
-    // The pass that retrieves WM_QUIT is the last: shutdown follows at once.
+    EXPECT_EQ(count_of("swap"), 2);
+    // 'A', Escape, its character, WM_QUIT: the pass that retrieves it is
+    // the last, and shutdown follows at once.
     const std::vector<std::string> names = logged_names();
-    const int last_peek = position_of("PeekMessageA", count_of("PeekMessageA") - 1);
+    const int last_peek = position_of("peek_starts", count_of("peek_starts") - 1);
+    EXPECT_EQ(last_peek, position_of("escaped") + 4);
     EXPECT_EQ(names[last_peek + 1], "delete[]");
-    EXPECT_EQ(position_of("DispatchMessageA", 3), last_peek - 2);
-    EXPECT_EQ(names[last_peek - 1], "PostQuitMessage");
 }
 
-TEST_F(frame_loop, shuts_down_height_field_then_context_then_device_context_then_window)
+TEST_F(frame_loop, shuts_down_height_field_then_context_then_window)
 {
     for (const variant_params* params : {&terrain128_params, &terrain32_params}) {
         SetUp();
@@ -117,22 +110,18 @@ TEST_F(frame_loop, shuts_down_height_field_then_context_then_device_context_then
         const std::vector<std::string> names = logged_names();
         const int frees = params->grid_storage == row_table ? params->grid_size + 1 : 0;
         std::vector<std::string> expected(frees, "delete[]");
-        for (const char* step : {"wglMakeCurrent", "wglDeleteContext", "ReleaseDC", "DestroyWindow",
-                                 "WM_DESTROY answered"})
+        for (const char* step : {"release_current", "delete_context", "hide_window", "destroy_window"})
             expected.push_back(step);
         ASSERT_GE(names.size(), expected.size());
         EXPECT_EQ(std::vector<std::string>(names.end() - expected.size(), names.end()), expected)
             << params->program_name;
-        EXPECT_EQ(args_of("wglMakeCurrent", 1), (std::vector<double>{0, 0}));
-        EXPECT_EQ(args_of("WM_DESTROY answered"), std::vector<double>{0});
-        EXPECT_EQ(count_of("PostQuitMessage"), 1) << "WM_DESTROY posts nothing";
     }
 }
 
 TEST_F(frame_loop, exit_status_is_the_quit_messages_code)
 {
-    fake_win32().on_peek = [](int) {
-        if (fake_win32().swaps == 1 && !fake_win32().quit_requested)
+    on_peek = [](int) {
+        if (null_swaps() == 1)
             PostQuitMessage(7);
     };
     EXPECT_EQ(run_viewer_for_test(terrain32_params), 7);

@@ -1,11 +1,18 @@
 #include "host_test_support.h"
 
+#include "crt_rand.h"
 #include "run_viewer.h"
 
 #include <cstdlib>
 #include <new>
 
 bool log_array_frees = false;
+std::function<void(int peek)> on_peek;
+
+long long rand_calls = 0, rand_calls_at_window = -1;
+static unsigned support_rand_state = 1;
+static int support_peeks = 0;
+static bool support_escaped = false;
 
 void operator delete[](void* block) noexcept
 {
@@ -27,11 +34,46 @@ void* operator new[](std::size_t size)
     return block;
 }
 
+// The generator, counted; the same sequence as the real one.
+int crt_rand()
+{
+    ++rand_calls;
+    support_rand_state = support_rand_state * 214013u + 2531011u;
+    return static_cast<int>((support_rand_state >> 16) & 0x7FFFu);
+}
+
+void crt_srand(unsigned seed)
+{
+    support_rand_state = seed;
+}
+
+void reset_host_test()
+{
+    reset_gl_record();
+    null_reset();
+    on_peek = nullptr;
+    rand_calls = 0;
+    rand_calls_at_window = -1;
+    support_rand_state = 1;
+    support_peeks = 0;
+    support_escaped = false;
+    null_listen([](const char* call, const std::vector<double>& values) {
+        record_call(call, values);
+        if (std::string(call) == "create_window")
+            rand_calls_at_window = rand_calls;
+        // A runaway loop fails the test instead of hanging it.
+        if (std::string(call) == "peek_starts" && ++support_peeks > 100000)
+            PostQuitMessage(-1);
+        if (std::string(call) == "peek_starts" && on_peek)
+            on_peek(support_peeks - 1);
+    });
+}
+
 int run_viewer_for_test(const variant_params& params)
 {
     std::vector<float> grid(params.grid_size * params.grid_size);
     log_array_frees = true;
-    const int status = run_viewer(fake_instance(), params, grid.data());
+    const int status = run_viewer(nullptr, params, grid.data());
     log_array_frees = false;
     return status;
 }
@@ -64,10 +106,17 @@ std::vector<double> args_of(const std::string& name, int n)
     return at < 0 ? std::vector<double>{} : recorded_gl().calls[at].args;
 }
 
+void press_key(int virtual_key, bool down)
+{
+    null_press_key(nullptr, {virtual_key, 0, false, down, false, 0});
+}
+
 void escape_after_frames(int frames)
 {
-    fake_win32().on_peek = [frames](int) {
-        if (fake_win32().swaps == frames && fake_win32().posted.empty() && !fake_win32().quit_requested)
-            fake_post_input(WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    on_peek = [frames](int) {
+        if (null_swaps() == frames && !support_escaped) {
+            support_escaped = true;
+            press_key(VK_ESCAPE);
+        }
     };
 }

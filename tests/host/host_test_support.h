@@ -1,13 +1,18 @@
-// Shared helpers for the host's tests: run a viewer against the recording
-// stand-ins and look at what it called.
+// Shared helpers for the host's tests: run a viewer over the real layer on
+// the null backend and look at what it called.  The null backend's calls
+// ("create_window", "swap", ...) are logged with the GL calls, in order.
 #pragma once
 
-#include "fake_win32.h"
 #include "gl_recorder.h"
+#include "null_backend.h"
 #include "variant_params.h"
 
+#include <functional>
 #include <string>
 #include <vector>
+
+// Empties the log, the null backend's script and the generator's counts.
+void reset_host_test();
 
 // Runs `params`'s viewer to its end and returns its exit status.  Its grid
 // lives in the test's storage when the storage is contiguous.
@@ -25,8 +30,18 @@ int count_of(const std::string& name);
 // The arguments of the n-th call named `name`.
 std::vector<double> args_of(const std::string& name, int n = 0);
 
+// Called as every PeekMessageA starts, with the number of earlier ones; a
+// test scripts input from here.
+extern std::function<void(int peek)> on_peek;
+
+// A key pressed (or released) on the viewer's window.
+void press_key(int virtual_key, bool down = true);
+
 // Ends the run with Escape once `frames` frames have been drawn.
 void escape_after_frames(int frames);
+
+// The C runtime generator's calls so far, and when the window was made.
+extern long long rand_calls, rand_calls_at_window;
 
 // Frees of arrays (the row-table height field's) are logged as "delete[]"
 // while this is on.

@@ -156,6 +156,13 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(only_sdl_window(), &width, &height);
     ASSERT_GT(width, 4);
+    // The client area inside the classic frame at the top left, fixed in size.
+    int x = -1, y = -1;
+    SDL_GetWindowPosition(only_sdl_window(), &x, &y);
+    EXPECT_EQ(std::vector<int>({x, y, width, height}), std::vector<int>({3, 22, 634, 455}));
+    const Uint32 flags = SDL_GetWindowFlags(only_sdl_window());
+    EXPECT_EQ(flags & (SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE), SDL_WINDOW_SHOWN | SDL_WINDOW_OPENGL);
+    EXPECT_STREQ(SDL_GetWindowTitle(only_sdl_window()), viewer_window_title);
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -1,5 +1,9 @@
-// The queue's order: posted FIFO, then WM_QUIT, then input, then WM_PAINT.
+// The queue's order: posted FIFO, then WM_QUIT, then input, then WM_PAINT;
+// over the null backend.
 #include "test_window.h"
+
+#include "failure_text.h"
+#include "null_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +11,13 @@ namespace {
 
 class message_queue : public ::testing::Test {
 protected:
-    void SetUp() override { use_offscreen_video(); }
     void TearDown() override { clean_up_windows(); }
 };
+
+void press(int virtual_key)
+{
+    null_press_key(nullptr, {virtual_key, 0, false, true, false, 0});
+}
 
 MSG take()
 {
@@ -54,18 +62,11 @@ TEST_F(message_queue, only_removing_the_quit_message_clears_the_request)
     EXPECT_EQ(message.wParam, 4u);
 }
 
-TEST_F(message_queue, peeking_before_any_window_never_starts_sdl)
-{
-    MSG message;
-    EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_EVERYTHING), 0u);
-}
-
 TEST_F(message_queue, quit_comes_after_posted_messages_and_before_input)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    push_key(SDL_SCANCODE_ESCAPE, true);
+    press(VK_ESCAPE);
     PostQuitMessage(0);
     PostMessageA(window, WM_APP, 0, 0);
 
@@ -80,7 +81,7 @@ TEST_F(message_queue, paint_follows_input_and_stops_once_validated)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    push_key(SDL_SCANCODE_A, true);
+    press('A');
 
     EXPECT_EQ(take().message, static_cast<UINT>(WM_KEYDOWN));
     // WM_PAINT stays until the window is validated, PM_REMOVE or not.
@@ -131,7 +132,7 @@ TEST_F(message_queue, messages_for_a_destroyed_window_go_with_it)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    push_key(SDL_SCANCODE_A, true);
+    press('A');
     MSG peeked;
     ASSERT_TRUE(PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE));  // the key is read in
     ASSERT_EQ(peeked.message, static_cast<UINT>(WM_KEYDOWN));
@@ -144,3 +145,20 @@ TEST_F(message_queue, messages_for_a_destroyed_window_go_with_it)
 }
 
 }  // namespace
+
+// Its own process: a failed run stays failed.  The one line, then WM_QUIT(1)
+// for the program's own end, whatever the program asks for afterwards.
+TEST(failed_run, shows_one_line_and_ends_through_the_programs_loop_with_status_1)
+{
+    EXPECT_EXIT(
+        {
+            layer_set_program_name("viewer");
+            layer_end_run("lost the display", "gone");
+            show_failure_line("viewer", "viewer: cannot create the window: after it");
+            PostQuitMessage(0);
+            MSG quit = {};
+            PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE);
+            exit(quit.message == WM_QUIT ? static_cast<int>(quit.wParam) * 10 + layer_run_status(0) : 0);
+        },
+        testing::ExitedWithCode(11), "^viewer: lost the display: gone\n$");
+}

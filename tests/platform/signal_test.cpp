@@ -115,6 +115,7 @@ TEST(library_start_up, a_crash_inside_becomes_the_one_failure_line)
     const pid_t child = fork();
     if (child == 0) {
         dup2(output[1], STDERR_FILENO);
+        layer_set_program_name(program_invocation_short_name);
         layer_chatter_begin("cannot create the window");
         fprintf(stderr, "library: first words\nlibrary: out of memory\n");
         raise(SIGSEGV);

@@ -1,6 +1,9 @@
 // Classes, creation and destruction: the messages sent from inside the calls,
-// the window's size and place, and failures the Win32 way.
+// the window's size and place, and failures the Win32 way; over the null
+// backend.
 #include "test_window.h"
+
+#include "null_backend.h"
 
 #include "failure_text.h"
 
@@ -11,7 +14,6 @@ namespace {
 
 class windows : public ::testing::Test {
 protected:
-    void SetUp() override { use_offscreen_video(); }
     void TearDown() override { clean_up_windows(); }
 };
 
@@ -64,31 +66,12 @@ TEST_F(windows, creation_sends_its_messages_from_inside_the_call_with_a_usable_h
     EXPECT_EQ(recorded_of(WM_MOVE).at(0).lparam, (22 << 16) | 3);
 }
 
-TEST_F(windows, the_sdl_window_is_the_client_area_shown_at_the_top_left_and_fixed_in_size)
-{
-    ASSERT_NE(make_test_window(), nullptr);
-    SDL_Window* sdl_window = only_sdl_window();
-    ASSERT_NE(sdl_window, nullptr);
-    int width = 0, height = 0, x = -1, y = -1;
-    SDL_GetWindowSize(sdl_window, &width, &height);
-    SDL_GetWindowPosition(sdl_window, &x, &y);
-    EXPECT_EQ(width, 634);
-    EXPECT_EQ(height, 455);
-    EXPECT_EQ(x, 3);
-    EXPECT_EQ(y, 22);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdl_window), viewer_window_title);
-    const Uint32 flags = SDL_GetWindowFlags(sdl_window);
-    EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
-    EXPECT_FALSE(flags & SDL_WINDOW_RESIZABLE);
-    EXPECT_TRUE(flags & SDL_WINDOW_OPENGL);
-}
-
 TEST_F(windows, a_window_without_ws_visible_stays_hidden_until_shown)
 {
     ASSERT_NE(make_test_window(WS_POPUP | WS_CAPTION | WS_SYSMENU), nullptr);
     EXPECT_TRUE(recorded_of(WM_SHOWWINDOW).empty());
-    ASSERT_NE(only_sdl_window(), nullptr);
-    EXPECT_FALSE(SDL_GetWindowFlags(only_sdl_window()) & SDL_WINDOW_SHOWN);
+    ASSERT_EQ(null_windows().size(), 1u);
+    EXPECT_FALSE(null_windows()[0]->shown);
 }
 
 TEST_F(windows, refusing_wm_create_destroys_the_window_and_returns_null)
@@ -100,7 +83,7 @@ TEST_F(windows, refusing_wm_create_destroys_the_window_and_returns_null)
     EXPECT_EQ(make_test_window(), nullptr);
     const std::vector<UINT> expected = {WM_NCCREATE, WM_CREATE, WM_DESTROY, WM_NCDESTROY};
     EXPECT_EQ(recorded_numbers(), expected);
-    EXPECT_EQ(only_sdl_window(), nullptr);
+    EXPECT_TRUE(null_windows().empty());
 }
 
 TEST_F(windows, refusing_wm_nccreate_returns_null)
@@ -111,7 +94,7 @@ TEST_F(windows, refusing_wm_nccreate_returns_null)
     };
     EXPECT_EQ(make_test_window(), nullptr);
     EXPECT_TRUE(recorded_of(WM_CREATE).empty());
-    EXPECT_EQ(only_sdl_window(), nullptr);
+    EXPECT_TRUE(null_windows().empty());
 }
 
 TEST_F(windows, destroy_sends_wm_destroy_then_wm_ncdestroy_from_inside_the_call)
@@ -123,7 +106,7 @@ TEST_F(windows, destroy_sends_wm_destroy_then_wm_ncdestroy_from_inside_the_call)
     const std::vector<UINT> expected = {WM_DESTROY, WM_NCDESTROY};
     EXPECT_EQ(recorded_numbers(), expected);
     EXPECT_EQ(recorded[0].window, window);
-    EXPECT_EQ(only_sdl_window(), nullptr);
+    EXPECT_TRUE(null_windows().empty());
 
     EXPECT_FALSE(DestroyWindow(window));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
