@@ -1,5 +1,5 @@
 // The viewers' own frame loop, timed.  A GUI program with the real start-up
-// (platform/sdl/entry.cpp, malloc settings included) that runs a viewer's
+// (platform/sdl/sdl_entry.cpp, malloc settings included) that runs a viewer's
 // run_viewer through the real layer and ends it with SIGTERM, the way a user
 // would, once it has drawn enough frames.
 //

@@ -2,7 +2,7 @@
 //
 //   TERRAIN_LAUNCHED_NS=<CLOCK_MONOTONIC ns at launch> startup_probe PROGRAM
 //
-// A GUI program with the real start-up (platform/sdl/entry.cpp) that takes
+// A GUI program with the real start-up (platform/sdl/sdl_entry.cpp) that takes
 // the viewer's own start-up steps (run_viewer.h; the terrain320 pause left
 // out), timing each, then runs its message loop and ends it right after the
 // first swap.  The time spent inside the SDL, Xlib, GL and GLU calls that

@@ -119,21 +119,23 @@ enum layer_modifier {
     layer_alt = 4,
     layer_caps = 8,  // Caps Lock is on
 };
-// A key pressed or released, as a backend reads it: the virtual-key code,
-// the PC keyboard's set-1 scan code (with the E0 prefix as `extended`), an
-// auto-repeat, and the modifiers (layer_modifier bits) held.
+// A key pressed or released, as a backend reads it: the key's place on a US
+// keyboard as its USB HID usage (what SDL's scancodes and the DOM's
+// KeyboardEvent.code both name: A is 4, Escape 41, Up 82, the right Ctrl
+// 228), an auto-repeat, and the modifiers (layer_modifier bits) held.  The
+// front alone knows each key's virtual-key code and PC scan code.
 struct layer_key {
-    int virtual_key;
-    int scan;
-    bool extended;
+    int usage;
     bool down;
     bool repeat;
     int modifiers;
 };
+// The virtual-key code of a key by its usage; 0 when the layer has none.
+int layer_virtual_key(int usage);
 // Input for a window: a key message with Windows' lParam; the close button's
 // request (WM_SYSCOMMAND(SC_CLOSE)).  False when there is no window to take
-// it; past the input stage's bound, input that cannot end the run is dropped
-// and counts as taken.
+// it or the layer has no virtual key for the key; past the input stage's
+// bound, input that cannot end the run is dropped and counts as taken.
 bool layer_queue_key(backend_window* window, const layer_key& key);
 bool layer_queue_close(backend_window* window);
 // The window was exposed: it needs painting again (WM_PAINT follows input).

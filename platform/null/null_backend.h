@@ -44,7 +44,7 @@ void null_set_limits(const backend_limits& limits);
 
 // --- scripted input, read in at PeekMessageA one event at a time, as a
 // window system hands its events over (NULL: no window named)
-void null_press_key(backend_window* window, const layer_key& key);
+void null_press_key(backend_window* window, int virtual_key, bool down = true, int modifiers = 0);
 void null_request_close(backend_window* window);
 void null_expose(backend_window* window);
 

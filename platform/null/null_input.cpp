@@ -14,9 +14,13 @@ struct input_event {
 static std::deque<input_event> input_pending;
 static DWORD input_clock = 0;
 
-void null_press_key(backend_window* window, const layer_key& key)
+void null_press_key(backend_window* window, int virtual_key, bool down, int modifiers)
 {
-    input_pending.push_back({input_event::key, window, key});
+    // The US keyboard's first key with that virtual key (of a pair, the left).
+    int usage = 0;
+    while (usage < 256 && layer_virtual_key(usage) != virtual_key)
+        ++usage;
+    input_pending.push_back({input_event::key, window, {usage, down, false, modifiers}});
 }
 
 void null_request_close(backend_window* window)

@@ -108,7 +108,7 @@ std::vector<double> args_of(const std::string& name, int n)
 
 void press_key(int virtual_key, bool down)
 {
-    null_press_key(nullptr, {virtual_key, 0, false, down, false, 0});
+    null_press_key(nullptr, virtual_key, down);
 }
 
 void escape_after_frames(int frames)

@@ -5,7 +5,7 @@
 // the scene, the layer and what they inline; SDL, GL and the C++ runtime are
 // shared libraries).  SIGTERM then ends the run as a close request.
 
-#include "signals.h"
+#include "sdl_hooks.h"
 #include "swap_hook.h"
 #include "run_viewer.h"
 

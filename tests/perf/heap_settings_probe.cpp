@@ -1,4 +1,4 @@
-// A GUI program, started by the real start-up (platform/sdl/entry.cpp), that
+// A GUI program, started by the real start-up (platform/sdl/sdl_entry.cpp), that
 // checks that the malloc settings the start-up makes are in force by the time
 // WinMain runs: a block the size of Mesa's per-frame buffers comes from the
 // heap, not from its own mapping, and freeing it gives nothing back to the

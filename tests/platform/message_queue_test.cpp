@@ -16,7 +16,7 @@ protected:
 
 void press(int virtual_key)
 {
-    null_press_key(nullptr, {virtual_key, 0, false, true, false, 0});
+    null_press_key(nullptr, virtual_key);
 }
 
 MSG take()

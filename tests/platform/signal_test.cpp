@@ -2,8 +2,7 @@
 // library crashing while the layer starts it.
 #include "test_window.h"
 
-#include "layer.h"
-#include "signals.h"
+#include "sdl_hooks.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

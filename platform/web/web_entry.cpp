@@ -1,6 +1,6 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.  The page
 // (page.html) shows how the run ended once WinMain has returned.
-#include "layer.h"
+#include "web_backend.h"
 
 #include <windows.h>
 

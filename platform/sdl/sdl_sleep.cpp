@@ -1,5 +1,5 @@
 // Sleep in milliseconds.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <errno.h>
 #include <time.h>

@@ -1,7 +1,7 @@
 // One glBegin/glEnd batch drawn with WebGL: the floats go into one buffer
 // and one glDrawArrays draws them, through a shader pair that does what the
 // fixed-function pipeline does for unlit, untextured vertices.
-#include "gl_batch.h"
+#include "web_gl_batch.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/html5_webgl.h>

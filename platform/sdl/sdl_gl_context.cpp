@@ -1,6 +1,6 @@
 // SDL's half of the GL contexts: made, made current, released and deleted,
 // and the swap.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <GL/gl.h>
 

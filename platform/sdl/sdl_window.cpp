@@ -1,6 +1,6 @@
 // SDL's half of the windows: native windows made, shown, hidden and
 // destroyed, with the GL attributes X11 fixes when a window is made.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <algorithm>
 #include <vector>

@@ -2,7 +2,7 @@
 // whether it has an input seat (before SDL starts on it), and whether the
 // connection broke (when SDL reports a quit).  libwayland-client is opened at
 // run time, as SDL opens it: a viewer never needs it on an X display.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <SDL_syswm.h>
 
@@ -74,22 +74,6 @@ static bool wayland_client(layer_wayland_client* client)
            client->proxy_add_listener && client->proxy_destroy && client->registry_interface;
 }
 
-// The comma-separated driver list SDL walks, in its order: SDL_VIDEODRIVER,
-// or SDL 2.26's own order of the drivers that can show a window.
-static std::vector<std::string> wayland_driver_list()
-{
-    const char* asked = getenv("SDL_VIDEODRIVER");
-    if (!asked || !*asked)
-        asked = "x11,wayland";
-    std::vector<std::string> drivers;
-    for (const char* item = asked; item;) {
-        const char* end = strchr(item, ',');
-        drivers.emplace_back(item, end ? static_cast<size_t>(end - item) : strlen(item));
-        item = end ? end + 1 : nullptr;
-    }
-    return drivers;
-}
-
 // The socket wl_display_connect(NULL) would open, as libwayland finds it; ""
 // when it takes an inherited descriptor (WAYLAND_SOCKET) instead.
 static std::string wayland_socket_path()
@@ -152,7 +136,7 @@ static bool wayland_display_lacks_seat()
 
 bool layer_avoid_seatless_wayland()
 {
-    const std::vector<std::string> drivers = wayland_driver_list();
+    const std::vector<std::string> drivers = layer_video_drivers(nullptr);
     bool wayland_named = false;
     for (const std::string& driver : drivers)
         wayland_named = wayland_named || strcasecmp(driver.c_str(), "wayland") == 0;

@@ -6,8 +6,8 @@
 // it to the canvas.  The canvas's own depth buffer would have the browser's
 // 24 bits, and the terrain, far off under a projection without a far plane,
 // would then hide different fragments than on the desktop.
-#include "gl_batch.h"
-#include "layer.h"
+#include "web_gl_batch.h"
+#include "web_backend.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
@@ -134,7 +134,7 @@ bool backend_make_current(backend_context* context, backend_window* window)
     // NOTE: a browser may hand over a context that is lost from the start
     // (its GPU process restarting, too many contexts).  It is waited for as
     // a loss mid-run is: the frames wait in SwapBuffers, and the surface is
-    // made when the context comes back (context_loss.cpp).
+    // made when the context comes back (web_context_loss.cpp).
     if (!context->framebuffer && layer_page_context_state() != layer_context_live) {
         layer_page_context_lost_at_start();
         return true;

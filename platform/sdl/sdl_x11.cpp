@@ -3,7 +3,7 @@
 // why.
 // NOTE: Xlib's own handlers print several lines and end the process from
 // inside the library; a viewer reports one line of its own instead.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>

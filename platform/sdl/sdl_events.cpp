@@ -1,7 +1,7 @@
 // SDL's half of the message queue: the clock, SDL's events read into the
 // input stage, and a noted signal turned into a close request.
-#include "layer.h"
-#include "signals.h"
+#include "sdl_backend.h"
+#include "sdl_hooks.h"
 
 #include <time.h>
 

@@ -1,6 +1,6 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.
-#include "layer.h"
-#include "signals.h"
+#include "sdl_backend.h"
+#include "sdl_hooks.h"
 
 #include <windows.h>
 
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     std::string command_line = entry_command_tail(argc, argv);
     const int result = WinMain(&entry_instance, nullptr, &command_line[0], SW_SHOWDEFAULT);
     // NOTE: SDL_Quit destroys the windows left, which waits for ever on a
-    // lost X display (native_window.cpp).
+    // lost X display (sdl_window.cpp).
     if (!layer_x11_display_lost())
         SDL_Quit();
     // Returning (not _exit) lets exit run the profiler's gmon.out writer.

@@ -2,7 +2,7 @@
 // the clock, and waiting.  The page's events arrive while the program yields
 // (in SwapBuffers and Sleep) and wait in the input stage; there is nothing
 // to read at PeekMessageA.
-#include "layer.h"
+#include "web_backend.h"
 #include "window_frame.h"
 
 #include <emscripten/emscripten.h>
@@ -56,7 +56,7 @@ void backend_destroy_window(backend_window* window)
     delete window;
 }
 
-// The page's one format is the surface's (gl_context.cpp), always there.
+// The page's one format is the surface's (web_gl_context.cpp), always there.
 bool backend_choose_pixel_format(backend_window*)
 {
     return true;

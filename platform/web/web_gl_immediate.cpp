@@ -4,8 +4,8 @@
 // as a desktop GL does; GLU computes in double (gluPerspective) or float
 // (gluLookAt) as the classic library does.  Between glBegin and glEnd the
 // colours and vertices collect as floats in one array, drawn by one
-// glDrawArrays at glEnd (gl_batch.cpp).
-#include "gl_batch.h"
+// glDrawArrays at glEnd (web_gl_batch.cpp).
+#include "web_gl_batch.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -1,6 +1,6 @@
 // The cause of a failed creation step, in words: the X error or SDL's; and
 // the name of a display that could not be used, as the failure line shows it.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <stdio.h>
 #include <string.h>

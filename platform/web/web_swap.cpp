@@ -1,7 +1,7 @@
 // The swap on the page.  The page offers one pixel format (index 1):
 // double-buffered RGBA, 24 colour bits, 16 depth bits, the one the programs
-// ask for (see gl_context.cpp for how it is kept).
-#include "layer.h"
+// ask for (see web_gl_context.cpp for how it is kept).
+#include "web_backend.h"
 
 // Frames shown so far; the page's ?frame=K stops showing them after frame K.
 static int pixel_frames_shown = 0;

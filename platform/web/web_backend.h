@@ -3,7 +3,7 @@
 // layer_ prefix.  What it implements for the front, and the calls it makes up
 // into the front, are in backend.h.
 // The page (page.html) holds the one window's frame, its canvas and the
-// status line; layer_page.js is the layer's JavaScript side.
+// status line; web_page.js is the layer's JavaScript side.
 #pragma once
 
 #include "../common/backend.h"
@@ -13,11 +13,11 @@ struct backend_window {
     int client_width, client_height;
 };
 
-// --- input_events.cpp: the page's keyboard and the close button.
+// --- web_input.cpp: the page's keyboard and the close button.
 void layer_listen_for_input();
 void layer_stop_listening();
 
-// --- gl_context.cpp
+// --- web_gl_context.cpp
 // Shows the frame the window's current context has drawn on the canvas.
 void layer_present_frame(backend_window* window);
 // After the browser gave a lost context back: makes the surface and the
@@ -28,7 +28,7 @@ bool layer_remake_surface();
 void layer_keep_frame(backend_window* window);
 void layer_present_kept_frame(backend_window* window);
 
-// --- context_loss.cpp (which also records glEnable, glViewport and the
+// --- web_context_loss.cpp (which also records glEnable, glViewport and the
 // other calls that set WebGL state, for a context made again)
 // Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
@@ -40,7 +40,7 @@ bool layer_wait_while_context_lost();
 void layer_recorded_viewport(int viewport[4]);
 bool layer_recorded_depth_test();
 
-// --- layer_page.js: the page side, implemented in JavaScript.
+// --- web_page.js: the page side, implemented in JavaScript.
 extern "C" {
 // Shows the window's frame with its caption text, at the page's top-left.
 void layer_page_show_window(const char* title);

@@ -4,11 +4,11 @@
 // not move.  When the browser gives the context back, the surface, the
 // batches' objects and the WebGL state the program had set are made again,
 // and the frames go on from where they stopped.  A context the browser hands
-// over already lost is waited for the same way (gl_context.cpp).  If it does
+// over already lost is waited for the same way (web_gl_context.cpp).  If it does
 // not come back, the run ends with one line and status 1, through the
 // program's own end, as a desktop run does when it loses its display.
-#include "gl_batch.h"
-#include "layer.h"
+#include "web_gl_batch.h"
+#include "web_backend.h"
 
 #include <GLES2/gl2.h>
 #include <webgl/webgl1.h>
@@ -22,7 +22,7 @@ static const int loss_poll_ms = 50;
 // The WebGL state a program sets for its frames (the host sets it once,
 // after making the context current), recorded as the calls go by: a query
 // at each frame would make the browser wait for the GPU's previous frame.
-// The matrices are kept in wasm (gl_immediate.cpp) and survive a loss.
+// The matrices are kept in wasm (web_gl_immediate.cpp) and survive a loss.
 struct loss_gl_state {
     GLint viewport[4];
     GLfloat clear_colour[4];

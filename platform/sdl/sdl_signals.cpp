@@ -1,7 +1,7 @@
 // SIGINT/SIGTERM/SIGHUP noted by an async-signal-safe handler; PeekMessageA
 // turns the note into a close request once a window exists.  A watchdog ends
 // the run if the program does not get to take the request (stuck somewhere).
-#include "signals.h"
+#include "sdl_hooks.h"
 
 #include <signal.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // drivers talk there (libwayland about XDG_RUNTIME_DIR, Mesa's loader, Xlib
 // about authorisation); a viewer that starts shows none of it, and one that
 // cannot start prints one line of its own whose cause may be their words.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <errno.h>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-// The WebGL side of the layer's OpenGL 1.1 subset (gl_immediate.cpp), and
-// what the window side (gl_context.cpp) shares with it.
+// The WebGL side of the layer's OpenGL 1.1 subset (web_gl_immediate.cpp), and
+// what the window side (web_gl_context.cpp) shares with it.
 #pragma once
 
 // Draws `count` vertices, each six floats r, g, b, x, y, z, as WebGL

@@ -2,8 +2,8 @@
 // window is minimised or unmapped, so that a viewer nobody can see does not
 // keep a core busy drawing.  The program's loop is not changed: the frame is
 // drawn, then its swap waits, and the camera goes on from there afterwards.
-#include "layer.h"
-#include "signals.h"
+#include "sdl_backend.h"
+#include "sdl_hooks.h"
 
 // Long enough to cost nothing while waiting, short enough that nothing the
 // wait misses (there should be nothing) would be late by much.

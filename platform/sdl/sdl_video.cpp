@@ -1,7 +1,7 @@
 // Starting SDL's video subsystem, lazily, from the first CreateWindowExA: the
 // programs build their terrain before they make a window, and nothing in the
 // layer touches SDL before that.
-#include "layer.h"
+#include "sdl_backend.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -16,17 +16,28 @@ static bool video_variable_set(const char* name)
     return value && *value;
 }
 
-// True when SDL_VIDEODRIVER names `driver` in its comma-separated list.
-static bool video_driver_asked_for(const char* driver)
+std::vector<std::string> layer_video_drivers(bool* named)
 {
     const char* asked = getenv("SDL_VIDEODRIVER");
-    const size_t length = strlen(driver);
-    while (asked && *asked) {
-        const char* end = strchr(asked, ',');
-        const size_t item = end ? static_cast<size_t>(end - asked) : strlen(asked);
-        if (item == length && strncasecmp(asked, driver, length) == 0)
+    if (named)
+        *named = asked && *asked;
+    if (!asked || !*asked)
+        asked = "x11,wayland";
+    std::vector<std::string> drivers;
+    for (const char* item = asked; item;) {
+        const char* end = strchr(item, ',');
+        drivers.emplace_back(item, end ? static_cast<size_t>(end - item) : strlen(item));
+        item = end ? end + 1 : nullptr;
+    }
+    return drivers;
+}
+
+// True when SDL will try `driver`.
+static bool video_driver_tried(const char* driver)
+{
+    for (const std::string& tried : layer_video_drivers(nullptr)) {
+        if (strcasecmp(tried.c_str(), driver) == 0)
             return true;
-        asked = end ? end + 1 : nullptr;
     }
     return false;
 }
@@ -53,9 +64,8 @@ static int video_init_quietly()
 // (X11 first, as SDL tries it); NULL when none can be named.
 static const char* video_display_failure()
 {
-    const bool any = !video_variable_set("SDL_VIDEODRIVER");
-    const char* failure = (any || video_driver_asked_for("x11")) ? layer_x11_connection_failure() : nullptr;
-    if (!failure && (any || video_driver_asked_for("wayland")))
+    const char* failure = video_driver_tried("x11") ? layer_x11_connection_failure() : nullptr;
+    if (!failure && video_driver_tried("wayland"))
         failure = layer_wayland_connection_failure();
     return failure;
 }
@@ -66,8 +76,9 @@ bool layer_start_video()
         return true;
     // NOTE: SDL 2.26 falls back on its offscreen driver by itself when it
     // finds no display, and a viewer would then run invisibly forever.
-    if (!video_variable_set("SDL_VIDEODRIVER") && !video_variable_set("DISPLAY") &&
-        !video_variable_set("WAYLAND_DISPLAY")) {
+    bool driver_named = false;
+    layer_video_drivers(&driver_named);
+    if (!driver_named && !video_variable_set("DISPLAY") && !video_variable_set("WAYLAND_DISPLAY")) {
         layer_fail(ERROR_NOT_SUPPORTED, "no display");
         return false;
     }
@@ -85,7 +96,7 @@ bool layer_start_video()
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (video_driver_headless(driver) && !video_driver_asked_for(driver)) {
+    if (video_driver_headless(driver) && !video_driver_tried(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         const char* failure = video_display_failure();
         layer_fail(ERROR_NOT_SUPPORTED, failure ? failure : "no display");

@@ -5,8 +5,12 @@
 #pragma once
 
 #include "../common/backend.h"
+#include "sdl_hooks.h"
 
 #include <SDL.h>
+
+#include <string>
+#include <vector>
 
 struct backend_window {
     SDL_Window* sdl_window;
@@ -19,7 +23,7 @@ struct backend_window {
 // for a fault seen in that version applies only up to it.
 bool layer_sdl_at_most(int major, int minor, int patch);
 
-// --- failure_cause.cpp
+// --- sdl_failure_cause.cpp
 // The cause of a failed creation step: the X error when one came, else SDL's
 // error, followed by the libraries' last words in brackets when they said any.
 const char* layer_failure_cause(const char* x_error, const char* said);
@@ -27,12 +31,16 @@ const char* layer_failure_cause(const char* x_error, const char* said);
 // quoted, cut short, with no control characters.
 const char* layer_quoted_name(const char* name);
 
-// --- video_start.cpp: SDL's video subsystem, started by the first window.
+// --- sdl_video.cpp: SDL's video subsystem, started by the first window.
+// The video drivers SDL will try, in its order: those SDL_VIDEODRIVER names
+// (the one place it is read), or SDL 2.26's own order of the drivers that
+// show a window when it names none; `named` (if given) tells which.
+std::vector<std::string> layer_video_drivers(bool* named);
 // True once a real display is up; on failure the reason is recorded.
 bool layer_start_video();
 bool layer_video_started();
 
-// --- wayland_display.cpp
+// --- sdl_wayland.cpp
 // Keeps SDL off a Wayland display that has no input seat (SDL 2.26.5 crashes
 // starting on one): false, with the failure recorded, when no other driver is
 // left to try.  Called before SDL's video start-up.
@@ -44,14 +52,8 @@ const char* layer_wayland_connection_failure();
 // lost the display: cause" (layer_end_run) and returns true.
 bool layer_wayland_display_lost();
 
-// --- chatter.cpp: libraries' stderr, captured while the layer starts them.
-// Sends stderr to a capture; `what` names the step ("cannot create the
-// window") for the one line printed should a library abort inside it.
-void layer_chatter_begin(const char* what);
-// Gives stderr back; returns the capture's last non-empty line ("" if none).
-const char* layer_chatter_end();
 
-// --- x11_display.cpp: the X display under SDL's X11 driver.
+// --- sdl_x11.cpp: the X display under SDL's X11 driver.
 // Once video has started on X11: X errors outside window and context
 // creation are handled as before; losing the connection ends the run with
 // the one line "NAME: lost the display: ..." (layer_end_run).
@@ -80,19 +82,19 @@ bool layer_x11_window_manager_frames_windows();
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void layer_x11_offer_style(SDL_Window* window, DWORD style);
 
-// --- native_window.cpp
+// --- sdl_window.cpp
 // The live window SDL knows by this id; NULL if none.
 backend_window* layer_window_from_sdl_id(Uint32 sdl_id);
 // The oldest live window; NULL if none.
 backend_window* layer_sdl_first_window();
 
-// --- hidden_wait.cpp
+// --- sdl_hidden_wait.cpp
 // Returns at once unless `window` is minimised or unmapped; then waits for
 // it to be shown again, for a message to wait in the queue, or for a
 // signal's close request.
 void layer_wait_while_hidden(backend_window* window);
 
-// --- input_events.cpp
+// --- sdl_input.cpp
 // Turns one SDL event into input (queued) or window state; false if it made
 // no message.
 bool layer_take_event(const SDL_Event& event);
