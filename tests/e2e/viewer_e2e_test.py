@@ -44,6 +44,21 @@ def start_delay():
     return 1.0 if program_name() == "terrain320" else 0.0
 
 
+def press_to_end(x, viewer, window, key):
+    """Presses `key` in `window`, for the viewer to end.  NOTE: Wine loses a
+    key that comes before it has activated the window just focused (a loaded
+    machine delays that), so under Wine the key is pressed again until the
+    viewer ends."""
+    x.press(window, key)
+    for _ in range(12 if "wine" in " ".join(LAUNCHER) else 0):
+        if poll(lambda: viewer.process.poll() is not None, timeout=5):
+            return
+        try:
+            x.press(window, key)
+        except (AssertionError, subprocess.SubprocessError):
+            return  # the window went as the key came
+
+
 def process_state(pid):
     """The state letter of process `pid` (R, S, T for stopped...)."""
     with open(f"/proc/{pid}/stat") as stat:
@@ -124,7 +139,7 @@ class viewer_on_x11(XServerTestCase):
 
         self.assertTrue(poll(terrain_shown, timeout=20, interval=0.2), problems)
         self.assertIsNone(viewer.process.poll(), "the viewer ended on its own")
-        self.x.press(window, "Escape")
+        press_to_end(self.x, viewer, window, "Escape")
         self.assert_ended_in_order(viewer, workdir, "Escape")
 
     def test_runs_ended_by_escape_and_close_request_in_turn_leave_nothing_behind(self):
@@ -133,11 +148,15 @@ class viewer_on_x11(XServerTestCase):
             with self.subTest(run=number, ended_by=how):
                 viewer, workdir = self.start(new_session=True)
                 if how == "Escape":
-                    self.x.press(viewer.window, how)
+                    press_to_end(self.x, viewer, viewer.window, how)
                 else:
                     self.x.run(CLOSE_TOOL, str(viewer.window)).check_returncode()
                 self.assert_ended_in_order(viewer, workdir, f"run {number}, {how}")
-                self.assertEqual(session_members(viewer.process.pid), [], f"run {number}: left behind")
+                # NOTE: under Wine the first window on a display starts Wine's
+                # desktop process in the viewer's session; it ends on its own
+                # soon after the last window.
+                self.assertTrue(poll(lambda: not session_members(viewer.process.pid), timeout=30),
+                                f"run {number}: left behind: {session_members(viewer.process.pid)}")
 
     def test_terminal_interrupt_terminate_and_hangup_end_the_run_in_order(self):
         for signal_number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
@@ -317,7 +336,7 @@ class viewer_in_a_broken_environment(XServerTestCase):
             # Started as Explorer starts it, with no stderr: the line waits in a box.
             program = "Z:" + PROGRAM.replace("/", "\\")
             viewer = self.start(LAUNCHER + [os.environ["E2E_NO_STD_HANDLES"], program], xserver=no_glx)
-            no_glx.press(viewer.wait_window(timeout=60, title=program_name()), "Return")
+            press_to_end(no_glx, viewer, viewer.wait_window(timeout=60, title=program_name()), "Return")
             self.assertEqual(viewer.wait_exit(timeout=60), (1, ""))
 
     def test_no_memory_for_the_height_field_prints_one_line_and_exits_1_before_any_window(self):
