@@ -17,28 +17,25 @@ struct backend_window {
 void layer_listen_for_input();
 void layer_stop_listening();
 
-// --- web_gl_context.cpp
+// --- web_gl_context.cpp (over the browser's GL, web_gl.h)
 // Shows the frame the window's current context has drawn on the canvas.
 void layer_present_frame(backend_window* window);
 // After the browser gave a lost context back: makes the surface and the
-// batches' objects again in it, bound for drawing; false when WebGL refuses.
+// batches' objects again in it, bound for drawing, with the GL state the
+// program had set; false when WebGL refuses.
 bool layer_remake_surface();
 // Keeps a copy of the frame just drawn (a held last picture), and shows it
 // again on a surface made anew.
 void layer_keep_frame(backend_window* window);
 void layer_present_kept_frame(backend_window* window);
 
-// --- web_context_loss.cpp (which also records glEnable, glViewport and the
-// other calls that set WebGL state, for a context made again)
+// --- web_context_loss.cpp
 // Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
 // again and returns true; returns false early, the context still lost, when
 // a message waits for the program; ends the run (layer_end_run, status 1)
 // and returns false if the context is not restored in time.
 bool layer_wait_while_context_lost();
-// The viewport and depth test the program has set, as recorded.
-void layer_recorded_viewport(int viewport[4]);
-bool layer_recorded_depth_test();
 
 // --- web_page.js: the page side, implemented in JavaScript.
 extern "C" {
