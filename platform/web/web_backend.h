@@ -70,8 +70,5 @@ void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
 // keyboard, so that scrolling keys would scroll the page.
 int layer_page_window_has_focus();
-// The canvas's width on the page, in CSS pixels (less than the client area's
-// while the window is scaled down to fit a narrow screen).
-double layer_page_client_css_width();
 }
 enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2, layer_context_restored = 3 };

@@ -110,8 +110,4 @@ mergeInto(LibraryManager.library, {
     return !focused || focused === document.body || focused === document.documentElement ||
            focused === Module.canvas;
   },
-
-  layer_page_client_css_width: function() {
-    return Module.canvas.getBoundingClientRect().width;
-  },
 });
