@@ -56,7 +56,9 @@ void backend_destroy_window(backend_window* window)
     delete window;
 }
 
-// The page's one format is the surface's (web_gl_context.cpp), always there.
+// The page's one format (index 1), double-buffered RGBA with 24 colour and
+// 16 depth bits as the programs ask, is the surface's (web_gl_context.cpp),
+// always there.
 bool backend_choose_pixel_format(backend_window*)
 {
     return true;
