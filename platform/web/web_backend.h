@@ -53,6 +53,8 @@ void layer_page_frame_drawn(int frame);
 void layer_page_program_name(char* name, int size);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
+// Tells the page the numbers of the context's states below, once at start-up.
+void layer_page_context_states(int live, int lost, int lost_hidden, int restored);
 // Whether the canvas's WebGL context is live, lost, lost while the page is
 // hidden, or given back with the layer's objects not yet made again
 // (layer_context_...).  While it is lost, the page's status line says that
@@ -71,4 +73,5 @@ void layer_page_context_gone();
 // keyboard, so that scrolling keys would scroll the page.
 int layer_page_window_has_focus();
 }
-enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2, layer_context_restored = 3 };
+// The context's states, as layer_page_context_state gives them.
+enum { layer_context_live, layer_context_lost, layer_context_lost_hidden, layer_context_restored };

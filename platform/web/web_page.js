@@ -76,15 +76,19 @@ mergeInto(LibraryManager.library, {
   // event arrives.  A loss and its restore may both come between two looks:
   // a count beyond the losses the layer has made its objects again for
   // still reads as "restored".
+  layer_page_context_states: function(live, lost, lost_hidden, restored) {
+    Module.layerContextStates = { live: live, lost: lost, lostHidden: lost_hidden, restored: restored };
+  },
+
   layer_page_context_state__deps: ['$GL', '$layer_page_say_waiting'],
   layer_page_context_state: function() {
-    var context = GL.currentContext;
-    if (!context) return 0;
+    var states = Module.layerContextStates, context = GL.currentContext;
+    if (!context) return states.live;
     if (context.GLctx.isContextLost() || window.viewer.contextLost) {
       layer_page_say_waiting(true);
-      return document.hidden ? 2 : 1;
+      return document.hidden ? states.lostHidden : states.lost;
     }
-    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? 3 : 0;
+    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? states.restored : states.live;
   },
 
   layer_page_context_lost_at_start: function() {
