@@ -39,6 +39,9 @@ bool layer_wait_while_context_lost();
 
 // --- web_page.js: the page side, implemented in JavaScript.
 extern "C" {
+// The window's frame as page.html draws it: its outer size and its client
+// area's top, in CSS pixels at full scale.
+void layer_page_window_frame(int* width, int* height, int* client_top);
 // Shows the window's frame with its caption text, at the page's top-left.
 void layer_page_show_window(const char* title);
 // Takes the window off the page (the page shows the run's end instead).

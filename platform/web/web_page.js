@@ -2,6 +2,13 @@
 // window's frame in page.html, the frame hook window.viewer, and the yield
 // to the browser once per frame.
 mergeInto(LibraryManager.library, {
+  // page.html measures its window's frame once (Module.windowFrame).
+  layer_page_window_frame: function(width, height, client_top) {
+    HEAP32[width >> 2] = Module.windowFrame.width;
+    HEAP32[height >> 2] = Module.windowFrame.height;
+    HEAP32[client_top >> 2] = Module.windowFrame.clientTop;
+  },
+
   layer_page_show_window: function(title) {
     var frame = document.getElementById('window');
     document.getElementById('caption-title').textContent = UTF8ToString(title);
