@@ -17,31 +17,31 @@ struct backend_window {
 void layer_listen_for_input();
 void layer_stop_listening();
 
-// --- web_gl_context.cpp
+// --- web_gl_context.cpp (over the browser's GL, web_gl.h)
 // Shows the frame the window's current context has drawn on the canvas.
 void layer_present_frame(backend_window* window);
 // After the browser gave a lost context back: makes the surface and the
-// batches' objects again in it, bound for drawing; false when WebGL refuses.
+// batches' objects again in it, bound for drawing, with the GL state the
+// program had set; false when WebGL refuses.
 bool layer_remake_surface();
 // Keeps a copy of the frame just drawn (a held last picture), and shows it
 // again on a surface made anew.
 void layer_keep_frame(backend_window* window);
 void layer_present_kept_frame(backend_window* window);
 
-// --- web_context_loss.cpp (which also records glEnable, glViewport and the
-// other calls that set WebGL state, for a context made again)
+// --- web_context_loss.cpp
 // Returns false at once while the context is live.  Otherwise waits for the
 // browser to restore it, then makes the surface and the program's state
 // again and returns true; returns false early, the context still lost, when
 // a message waits for the program; ends the run (layer_end_run, status 1)
 // and returns false if the context is not restored in time.
 bool layer_wait_while_context_lost();
-// The viewport and depth test the program has set, as recorded.
-void layer_recorded_viewport(int viewport[4]);
-bool layer_recorded_depth_test();
 
 // --- web_page.js: the page side, implemented in JavaScript.
 extern "C" {
+// The window's frame as page.html draws it: its outer size and its client
+// area's top, in CSS pixels at full scale.
+void layer_page_window_frame(int* width, int* height, int* client_top);
 // Shows the window's frame with its caption text, at the page's top-left.
 void layer_page_show_window(const char* title);
 // Takes the window off the page (the page shows the run's end instead).
@@ -56,6 +56,8 @@ void layer_page_frame_drawn(int frame);
 void layer_page_program_name(char* name, int size);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
 int layer_page_frame_limit();
+// Tells the page the numbers of the context's states below, once at start-up.
+void layer_page_context_states(int live, int lost, int lost_hidden, int restored);
 // Whether the canvas's WebGL context is live, lost, lost while the page is
 // hidden, or given back with the layer's objects not yet made again
 // (layer_context_...).  While it is lost, the page's status line says that
@@ -73,8 +75,6 @@ void layer_page_context_gone();
 // Whether the window (not the close button or another control) has the
 // keyboard, so that scrolling keys would scroll the page.
 int layer_page_window_has_focus();
-// The canvas's width on the page, in CSS pixels (less than the client area's
-// while the window is scaled down to fit a narrow screen).
-double layer_page_client_css_width();
 }
-enum { layer_context_live = 0, layer_context_lost = 1, layer_context_lost_hidden = 2, layer_context_restored = 3 };
+// The context's states, as layer_page_context_state gives them.
+enum { layer_context_live, layer_context_lost, layer_context_lost_hidden, layer_context_restored };

@@ -19,6 +19,8 @@ int main()
     char name[64];
     layer_page_program_name(name, sizeof name);
     layer_set_program_name(name);
+    layer_page_context_states(layer_context_live, layer_context_lost, layer_context_lost_hidden,
+                              layer_context_restored);
     const int result = layer_run_status(WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT));
 #if __EMSCRIPTEN_major__ * 10000 + __EMSCRIPTEN_minor__ * 100 + __EMSCRIPTEN_tiny__ <= 30106
     // NOTE: with Emscripten 3.1.6 (Debian 12's), once WinMain has yielded to

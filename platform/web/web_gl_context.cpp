@@ -6,12 +6,11 @@
 // it to the canvas.  The canvas's own depth buffer would have the browser's
 // 24 bits, and the terrain, far off under a projection without a far plane,
 // would then hide different fragments than on the desktop.
-#include "web_gl_batch.h"
 #include "web_backend.h"
+#include "web_gl.h"
 
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
-#include <webgl/webgl1.h>
 
 #include <vector>
 
@@ -85,9 +84,6 @@ static bool gl_make_surface(backend_context* context)
     glEnableVertexAttribArray(layer_copy_corner);
     // The surface stays bound to texture unit 0 for the copy: the batches'
     // program samples no texture, so drawing into it meanwhile is allowed.
-    // GL's initial state, as a new desktop context has it: the whole
-    // drawable as viewport, black, depth test off.
-    glViewport(0, 0, width, height);
     return true;
 }
 
@@ -140,8 +136,16 @@ bool backend_make_current(backend_context* context, backend_window* window)
         return true;
     }
     // Everything is made here, so that a browser whose WebGL cannot draw
-    // the frames fails at start-up, not with a black canvas.
-    if ((!context->framebuffer && !gl_make_surface(context)) || !layer_gl_prepare_batches()) {
+    // the frames fails at start-up, not with a black canvas.  GL's initial
+    // state is a new desktop context's: the whole drawable as viewport,
+    // black, depth test off.
+    bool made = true;
+    if (!context->framebuffer) {
+        made = gl_make_surface(context);
+        if (made)
+            layer_gl_start_state(context->window->client_width, context->window->client_height);
+    }
+    if (!made || !layer_gl_prepare_batches()) {
         layer_fail(ERROR_NOT_SUPPORTED, "WebGL cannot make the drawing surface");
         return false;
     }
@@ -162,31 +166,8 @@ void backend_delete_context(backend_context* context)
 
 void layer_present_frame(backend_window* window)
 {
-    backend_context* context = gl_current;
-    // The programs' viewport and depth test, put aside while the copy draws
-    // the whole canvas: as recorded, since a query would make the browser
-    // wait for the GPU.  Only what differs is set: each call costs the page.
-    // WebGL is called directly, so that the record keeps the programs' own
-    // state and is not written over and back at every frame.
-    int viewport[4];
-    layer_recorded_viewport(viewport);
-    const bool depth_test = layer_recorded_depth_test();
-    const bool whole = viewport[0] == 0 && viewport[1] == 0 && viewport[2] == window->client_width &&
-                       viewport[3] == window->client_height;
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (!whole)
-        emscripten_glViewport(0, 0, window->client_width, window->client_height);
-    if (depth_test)
-        emscripten_glDisable(GL_DEPTH_TEST);
-    glUseProgram(context->copy_program);
-    glDrawArrays(GL_TRIANGLES, 0, 6);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    if (!whole)
-        emscripten_glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    if (depth_test)
-        emscripten_glEnable(GL_DEPTH_TEST);
+    layer_gl_copy_to_canvas(gl_current->copy_program, gl_current->framebuffer, window->client_width,
+                            window->client_height);
 }
 
 bool layer_remake_surface()
@@ -201,6 +182,7 @@ bool layer_remake_surface()
     if (!gl_make_surface(context) || !layer_gl_prepare_batches())
         return false;
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
+    layer_gl_restore_state();
     return true;
 }
 

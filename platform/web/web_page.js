@@ -2,6 +2,13 @@
 // window's frame in page.html, the frame hook window.viewer, and the yield
 // to the browser once per frame.
 mergeInto(LibraryManager.library, {
+  // page.html measures its window's frame once (Module.windowFrame).
+  layer_page_window_frame: function(width, height, client_top) {
+    HEAP32[width >> 2] = Module.windowFrame.width;
+    HEAP32[height >> 2] = Module.windowFrame.height;
+    HEAP32[client_top >> 2] = Module.windowFrame.clientTop;
+  },
+
   layer_page_show_window: function(title) {
     var frame = document.getElementById('window');
     document.getElementById('caption-title').textContent = UTF8ToString(title);
@@ -76,15 +83,19 @@ mergeInto(LibraryManager.library, {
   // event arrives.  A loss and its restore may both come between two looks:
   // a count beyond the losses the layer has made its objects again for
   // still reads as "restored".
+  layer_page_context_states: function(live, lost, lost_hidden, restored) {
+    Module.layerContextStates = { live: live, lost: lost, lostHidden: lost_hidden, restored: restored };
+  },
+
   layer_page_context_state__deps: ['$GL', '$layer_page_say_waiting'],
   layer_page_context_state: function() {
-    var context = GL.currentContext;
-    if (!context) return 0;
+    var states = Module.layerContextStates, context = GL.currentContext;
+    if (!context) return states.live;
     if (context.GLctx.isContextLost() || window.viewer.contextLost) {
       layer_page_say_waiting(true);
-      return document.hidden ? 2 : 1;
+      return document.hidden ? states.lostHidden : states.lost;
     }
-    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? 3 : 0;
+    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? states.restored : states.live;
   },
 
   layer_page_context_lost_at_start: function() {
@@ -109,9 +120,5 @@ mergeInto(LibraryManager.library, {
     var focused = document.activeElement;
     return !focused || focused === document.body || focused === document.documentElement ||
            focused === Module.canvas;
-  },
-
-  layer_page_client_css_width: function() {
-    return Module.canvas.getBoundingClientRect().width;
   },
 });

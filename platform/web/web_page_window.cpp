@@ -7,6 +7,8 @@
 
 #include <emscripten/emscripten.h>
 
+#include <stdio.h>
+
 const backend_limits& backend_limits_of()
 {
     // The page has room for one window (the frame in page.html) and its
@@ -18,10 +20,15 @@ const backend_limits& backend_limits_of()
 
 bool backend_window_possible(DWORD style, int width, int height)
 {
-    // NOTE: the page's frame is drawn for the caption style at 640x480; other
-    // styles and sizes would need another page.
-    if (layer_window_frame_of_style(style).top != 22 || width != 640 || height != 480) {
-        layer_fail(ERROR_NOT_SUPPORTED, "the page holds only a 640x480 captioned window");
+    // NOTE: the page's frame is drawn for the caption style at one size
+    // (page.html says which); other styles and sizes would need another page.
+    int page_width = 0, page_height = 0, page_client_top = 0;
+    layer_page_window_frame(&page_width, &page_height, &page_client_top);
+    const bool page_style = layer_window_frame_of_style(style).top == page_client_top;
+    if (!page_style || width != page_width || height != page_height) {
+        char text[64];
+        snprintf(text, sizeof text, "the page holds only a %dx%d captioned window", page_width, page_height);
+        layer_fail(ERROR_NOT_SUPPORTED, text);
         return false;
     }
     return true;
@@ -56,7 +63,9 @@ void backend_destroy_window(backend_window* window)
     delete window;
 }
 
-// The page's one format is the surface's (web_gl_context.cpp), always there.
+// The page's one format (index 1), double-buffered RGBA with 24 colour and
+// 16 depth bits as the programs ask, is the surface's (web_gl_context.cpp),
+// always there.
 bool backend_choose_pixel_format(backend_window*)
 {
     return true;

@@ -1,13 +1,13 @@
-// The swap on the page.  The page offers one pixel format (index 1):
-// double-buffered RGBA, 24 colour bits, 16 depth bits, the one the programs
-// ask for (see web_gl_context.cpp for how it is kept).
+// The swap on the page: the frame drawn into the surface goes to the canvas
+// (web_gl_context.cpp), and the program yields to the browser until the
+// next frame is due.
 #include "web_backend.h"
 
 // Frames shown so far; the page's ?frame=K stops showing them after frame K.
-static int pixel_frames_shown = 0;
+static int swap_frames_shown = 0;
 
 // While the page holds its last picture, it looks for input this often (ms).
-static const int pixel_hold_poll_ms = 50;
+static const int swap_hold_poll_ms = 50;
 
 // Shows the frame, then gives the browser its turn: it composites the
 // canvas, hands over the events that came in, and calls back when the next
@@ -18,19 +18,19 @@ static const int pixel_hold_poll_ms = 50;
 void backend_swap(backend_window* window)
 {
     const int limit = layer_page_frame_limit();
-    if ((limit < 0 || pixel_frames_shown <= limit) && layer_page_context_state() == layer_context_live) {
+    if ((limit < 0 || swap_frames_shown <= limit) && layer_page_context_state() == layer_context_live) {
         layer_present_frame(window);
-        layer_page_frame_drawn(pixel_frames_shown);
-        ++pixel_frames_shown;
-        if (limit >= 0 && pixel_frames_shown == limit + 1)
+        layer_page_frame_drawn(swap_frames_shown);
+        ++swap_frames_shown;
+        if (limit >= 0 && swap_frames_shown == limit + 1)
             layer_keep_frame(window);
     }
-    if (limit >= 0 && pixel_frames_shown > limit) {
+    if (limit >= 0 && swap_frames_shown > limit) {
         while (!layer_message_waiting()) {
             if (layer_wait_while_context_lost())
                 layer_present_kept_frame(window);
             else
-                layer_page_sleep(pixel_hold_poll_ms);
+                layer_page_sleep(swap_hold_poll_ms);
         }
         return;
     }
