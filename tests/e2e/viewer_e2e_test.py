@@ -31,6 +31,8 @@ from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
 LAUNCHER = shlex.split(os.environ.get("E2E_LAUNCHER", ""))
+# Under Wine a key may have to be pressed again (Viewer.press_to_end).
+WINE = any("wine" in word for word in LAUNCHER)
 RUNS = int(os.environ.get("E2E_RUNS", "5"))
 PROFILED = os.environ.get("E2E_PROFILED", "ON").upper() not in ("OFF", "0", "FALSE", "")
 
@@ -42,21 +44,6 @@ def program_name():
 def start_delay():
     """terrain320 pauses a second before it makes its window."""
     return 1.0 if program_name() == "terrain320" else 0.0
-
-
-def press_to_end(x, viewer, window, key):
-    """Presses `key` in `window`, for the viewer to end.  NOTE: Wine loses a
-    key that comes before it has activated the window just focused (a loaded
-    machine delays that), so under Wine the key is pressed again until the
-    viewer ends."""
-    x.press(window, key)
-    for _ in range(12 if "wine" in " ".join(LAUNCHER) else 0):
-        if poll(lambda: viewer.process.poll() is not None, timeout=5):
-            return
-        try:
-            x.press(window, key)
-        except (AssertionError, subprocess.SubprocessError):
-            return  # the window went as the key came
 
 
 def process_state(pid):
@@ -139,7 +126,7 @@ class viewer_on_x11(XServerTestCase):
 
         self.assertTrue(poll(terrain_shown, timeout=20, interval=0.2), problems)
         self.assertIsNone(viewer.process.poll(), "the viewer ended on its own")
-        press_to_end(self.x, viewer, window, "Escape")
+        viewer.press_to_end(window, "Escape", again=WINE)
         self.assert_ended_in_order(viewer, workdir, "Escape")
 
     def test_runs_ended_by_escape_and_close_request_in_turn_leave_nothing_behind(self):
@@ -148,7 +135,7 @@ class viewer_on_x11(XServerTestCase):
             with self.subTest(run=number, ended_by=how):
                 viewer, workdir = self.start(new_session=True)
                 if how == "Escape":
-                    press_to_end(self.x, viewer, viewer.window, how)
+                    viewer.press_to_end(viewer.window, how, again=WINE)
                 else:
                     self.x.run(CLOSE_TOOL, str(viewer.window)).check_returncode()
                 self.assert_ended_in_order(viewer, workdir, f"run {number}, {how}")
@@ -336,7 +323,7 @@ class viewer_in_a_broken_environment(XServerTestCase):
             # Started as Explorer starts it, with no stderr: the line waits in a box.
             program = "Z:" + PROGRAM.replace("/", "\\")
             viewer = self.start(LAUNCHER + [os.environ["E2E_NO_STD_HANDLES"], program], xserver=no_glx)
-            press_to_end(no_glx, viewer, viewer.wait_window(timeout=60, title=program_name()), "Return")
+            viewer.press_to_end(viewer.wait_window(timeout=60, title=program_name()), "Return", again=WINE)
             self.assertEqual(viewer.wait_exit(timeout=60), (1, ""))
 
     def test_no_memory_for_the_height_field_prints_one_line_and_exits_1_before_any_window(self):

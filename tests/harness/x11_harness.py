@@ -295,6 +295,20 @@ class Viewer:
         self.window = found
         return found
 
+    def press_to_end(self, window, key, again=False):
+        """Presses `key` in `window` on the viewer's X server, for it to end;
+        with `again`, presses it again every 5 s for a minute while the
+        viewer runs.  NOTE: Wine loses a key that comes before it has
+        activated the window just focused, which a loaded machine delays."""
+        self.xserver.press(window, key)
+        for _ in range(12 if again else 0):
+            if poll(lambda: self.process.poll() is not None, timeout=5):
+                return
+            try:
+                self.xserver.press(window, key)
+            except (AssertionError, subprocess.SubprocessError):
+                return  # the window went as the key came
+
     def wait_exit(self, timeout=20):
         """(exit status, stderr text) once the viewer ends; kills it and
         raises AssertionError when it does not end within `timeout` s."""

@@ -155,7 +155,7 @@ class windows_packages(unittest.TestCase):
         def run_until_escape(program, x):
             viewer = Viewer(emulator + [program], x, cwd=os.path.dirname(program))
             viewer.wait_window(timeout=120)
-            x.press(viewer.window, "Escape")
+            viewer.press_to_end(viewer.window, "Escape", again=True)
             self.assertEqual(viewer.wait_exit(timeout=60)[0], 0, program)
 
         drive = os.path.join(prefix, "drive_c")
