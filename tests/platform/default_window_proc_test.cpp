@@ -1,6 +1,8 @@
-// DefWindowProcA's results, and the close button and Alt+F4 paths from SDL
-// events to WM_CLOSE.
+// DefWindowProcA's results, and the close button and Alt+F4 paths from a
+// window system's input to WM_CLOSE; over the null backend.
 #include "test_window.h"
+
+#include "null_backend.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,6 @@ class default_window_proc : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        use_offscreen_video();
         // The programs handle WM_CLOSE themselves: they quit.
         window_hook = [](HWND, UINT message, WPARAM, LPARAM, LRESULT* result) {
             if (message != WM_CLOSE)
@@ -77,10 +78,11 @@ TEST_F(default_window_proc, sends_wm_close_for_sc_close_whatever_the_low_bits)
 
 TEST_F(default_window_proc, alt_f4_becomes_wm_close_through_the_queue)
 {
-    push_key(SDL_SCANCODE_LALT, true, KMOD_LALT);
-    push_key(SDL_SCANCODE_F4, true, KMOD_LALT);
-    push_key(SDL_SCANCODE_F4, false, KMOD_LALT);
-    push_key(SDL_SCANCODE_LALT, false, KMOD_NONE);
+    backend_window* native = null_windows()[0];
+    null_press_key(native, VK_MENU, true, layer_alt);
+    null_press_key(native, VK_F4, true, layer_alt);
+    null_press_key(native, VK_F4, false, layer_alt);
+    null_press_key(native, VK_MENU, false);
     EXPECT_TRUE(run_until_quit());
     pump_messages();
 
@@ -101,11 +103,7 @@ TEST_F(default_window_proc, alt_f4_becomes_wm_close_through_the_queue)
 
 TEST_F(default_window_proc, the_window_managers_close_request_becomes_wm_close)
 {
-    SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
-    event.window.event = SDL_WINDOWEVENT_CLOSE;
-    event.window.windowID = SDL_GetWindowID(only_sdl_window());
-    SDL_PushEvent(&event);
+    null_request_close(null_windows()[0]);
     EXPECT_TRUE(run_until_quit());
 
     const std::vector<recorded_message> seen = without_paint();
@@ -114,15 +112,6 @@ TEST_F(default_window_proc, the_window_managers_close_request_becomes_wm_close)
     EXPECT_EQ(seen[0].wparam, static_cast<WPARAM>(SC_CLOSE));
     EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_CLOSE));
     EXPECT_EQ(seen[1].window, window);
-}
-
-TEST_F(default_window_proc, an_sdl_quit_from_elsewhere_is_a_close_request_too)
-{
-    SDL_Event event = {};
-    event.type = SDL_QUIT;
-    SDL_PushEvent(&event);
-    EXPECT_TRUE(run_until_quit());
-    EXPECT_EQ(recorded_of(WM_CLOSE).size(), 1u);
 }
 
 }  // namespace

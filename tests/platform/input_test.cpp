@@ -1,5 +1,5 @@
-// Keys to virtual keys and lParam, and TranslateMessage's characters, from
-// pushed SDL events.
+// Keys to virtual keys and lParam, TranslateMessage's characters, and the
+// close requests, from pushed SDL events.
 #include "test_window.h"
 
 #include <gtest/gtest.h>
@@ -157,6 +157,24 @@ TEST_F(input, a_flood_of_events_without_messages_never_holds_peek_message)
     }
     EXPECT_EQ(message.message, static_cast<UINT>(WM_KEYDOWN));
     EXPECT_GT(calls, 1);
+}
+
+// The window manager's close request and an SDL_QUIT from elsewhere (a
+// signal) are the close button's request.
+TEST_F(input, sdl_close_requests_become_the_close_buttons_request)
+{
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    event.window.windowID = SDL_GetWindowID(only_sdl_window());
+    for (const Uint32 type : {Uint32(SDL_WINDOWEVENT), Uint32(SDL_QUIT)}) {
+        event.type = type;
+        SDL_PushEvent(&event);
+        const MSG request = next();
+        EXPECT_EQ(request.message, static_cast<UINT>(WM_SYSCOMMAND)) << type;
+        EXPECT_EQ(request.wParam, static_cast<WPARAM>(SC_CLOSE)) << type;
+        EXPECT_EQ(request.hwnd, window) << type;
+    }
 }
 
 }  // namespace
