@@ -31,8 +31,7 @@ from window_manager import WindowManager  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
 LAUNCHER = shlex.split(os.environ.get("E2E_LAUNCHER", ""))
-# Under Wine a key may have to be pressed again (Viewer.press_to_end).
-WINE = any("wine" in word for word in LAUNCHER)
+WINE = any("wine" in word for word in LAUNCHER)  # keys may need pressing again
 RUNS = int(os.environ.get("E2E_RUNS", "5"))
 PROFILED = os.environ.get("E2E_PROFILED", "ON").upper() not in ("OFF", "0", "FALSE", "")
 

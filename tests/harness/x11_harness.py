@@ -296,10 +296,9 @@ class Viewer:
         return found
 
     def press_to_end(self, window, key, again=False):
-        """Presses `key` in `window` on the viewer's X server, for it to end;
-        with `again`, presses it again every 5 s for a minute while the
-        viewer runs.  NOTE: Wine loses a key that comes before it has
-        activated the window just focused, which a loaded machine delays."""
+        """Presses `key` in `window`, for the viewer to end; with `again`, every
+        5 s for a minute while it runs (NOTE: Wine loses a key that comes
+        before it has activated the window just focused)."""
         self.xserver.press(window, key)
         for _ in range(12 if again else 0):
             if poll(lambda: self.process.poll() is not None, timeout=5):

@@ -69,9 +69,9 @@ TEST_F(frame_loop, draws_nothing_while_a_message_is_pending_and_the_camera_waits
     // Thirty passes find a key waiting; only then is the queue empty.
     on_peek = [](int peek) {
         if (peek < 30)
-            press_key('A', false);
+            null_press_key(nullptr, 'A', false);
         else if (null_swaps() == 1 && peek < 1000)
-            press_key(VK_ESCAPE);
+            null_press_key(nullptr, VK_ESCAPE);
     };
     ASSERT_EQ(run_viewer_for_test(terrain32_params), 0);
     EXPECT_GT(position_of("glClear"), position_of("peek_starts", 29));
@@ -85,9 +85,9 @@ TEST_F(frame_loop, messages_before_quit_are_handled_and_nothing_after_it)
     on_peek = [](int) {
         if (null_swaps() == 2 && count_of("escaped") == 0) {
             record_call("escaped", {});
-            press_key('A');
-            press_key(VK_ESCAPE);
-            press_key(VK_ESCAPE);  // a second quit request changes nothing
+            null_press_key(nullptr, 'A');
+            null_press_key(nullptr, VK_ESCAPE);
+            null_press_key(nullptr, VK_ESCAPE);  // a second quit request changes nothing
             null_request_close(nullptr);
         }
     };

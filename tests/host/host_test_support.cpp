@@ -106,17 +106,12 @@ std::vector<double> args_of(const std::string& name, int n)
     return at < 0 ? std::vector<double>{} : recorded_gl().calls[at].args;
 }
 
-void press_key(int virtual_key, bool down)
-{
-    null_press_key(nullptr, virtual_key, down);
-}
-
 void escape_after_frames(int frames)
 {
     on_peek = [frames](int) {
         if (null_swaps() == frames && !support_escaped) {
             support_escaped = true;
-            press_key(VK_ESCAPE);
+            null_press_key(nullptr, VK_ESCAPE);
         }
     };
 }

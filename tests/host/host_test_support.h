@@ -34,9 +34,6 @@ std::vector<double> args_of(const std::string& name, int n = 0);
 // test scripts input from here.
 extern std::function<void(int peek)> on_peek;
 
-// A key pressed (or released) on the viewer's window.
-void press_key(int virtual_key, bool down = true);
-
 // Ends the run with Escape once `frames` frames have been drawn.
 void escape_after_frames(int frames);
 

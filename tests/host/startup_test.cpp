@@ -48,7 +48,7 @@ TEST_F(startup, registers_the_class_and_creates_the_window_with_the_fixed_parame
     on_peek = [&window](int) {
         if (!null_windows().empty())
             window = *null_windows()[0];
-        press_key(VK_ESCAPE);
+        null_press_key(nullptr, VK_ESCAPE);
     };
     ASSERT_EQ(run_viewer_for_test(terrain128_params), 0);
     const std::vector<std::string> expected_order = {"window_possible", "create_window", "show_window"};

@@ -164,16 +164,14 @@ TEST_F(input, a_flood_of_events_without_messages_never_holds_peek_message)
 TEST_F(input, sdl_close_requests_become_the_close_buttons_request)
 {
     SDL_Event event = {};
-    event.type = SDL_WINDOWEVENT;
     event.window.event = SDL_WINDOWEVENT_CLOSE;
     event.window.windowID = SDL_GetWindowID(only_sdl_window());
     for (const Uint32 type : {Uint32(SDL_WINDOWEVENT), Uint32(SDL_QUIT)}) {
         event.type = type;
         SDL_PushEvent(&event);
         const MSG request = next();
-        EXPECT_EQ(request.message, static_cast<UINT>(WM_SYSCOMMAND)) << type;
-        EXPECT_EQ(request.wParam, static_cast<WPARAM>(SC_CLOSE)) << type;
-        EXPECT_EQ(request.hwnd, window) << type;
+        EXPECT_EQ(std::vector<WPARAM>({request.message, request.wParam}), std::vector<WPARAM>({WM_SYSCOMMAND, SC_CLOSE}));
+        EXPECT_EQ(request.hwnd, window);
     }
 }
 

@@ -14,11 +14,6 @@ protected:
     void TearDown() override { clean_up_windows(); }
 };
 
-void press(int virtual_key)
-{
-    null_press_key(nullptr, virtual_key);
-}
-
 MSG take()
 {
     MSG message = {};
@@ -66,7 +61,7 @@ TEST_F(message_queue, quit_comes_after_posted_messages_and_before_input)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    press(VK_ESCAPE);
+    null_press_key(nullptr, VK_ESCAPE);
     PostQuitMessage(0);
     PostMessageA(window, WM_APP, 0, 0);
 
@@ -81,7 +76,7 @@ TEST_F(message_queue, paint_follows_input_and_stops_once_validated)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    press('A');
+    null_press_key(nullptr, 'A');
 
     EXPECT_EQ(take().message, static_cast<UINT>(WM_KEYDOWN));
     // WM_PAINT stays until the window is validated, PM_REMOVE or not.
@@ -132,7 +127,7 @@ TEST_F(message_queue, messages_for_a_destroyed_window_go_with_it)
 {
     HWND window = make_test_window();
     ASSERT_NE(window, nullptr);
-    press('A');
+    null_press_key(nullptr, 'A');
     MSG peeked;
     ASSERT_TRUE(PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE));  // the key is read in
     ASSERT_EQ(peeked.message, static_cast<UINT>(WM_KEYDOWN));
