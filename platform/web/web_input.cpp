@@ -5,6 +5,7 @@
 
 #include <emscripten/html5.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 // The USB HID usage of a key, from its KeyboardEvent.code, which names the
@@ -16,12 +17,10 @@ static int input_usage(const char* code)
         return 4 + code[3] - 'A';
     if (strncmp(code, "Digit", 5) == 0 && code[5] >= '0' && code[5] <= '9' && code[6] == '\0')
         return code[5] == '0' ? 39 : 30 + code[5] - '1';
-    if (code[0] == 'F' && code[1] >= '1' && code[1] <= '9') {
-        const int number = code[2] == '\0' ? code[1] - '0'
-                           : (code[1] == '1' && code[2] >= '0' && code[2] <= '2' && code[3] == '\0')
-                               ? 10 + code[2] - '0'
-                               : 0;
-        return number ? 57 + number : 0;
+    if (code[0] == 'F' && code[1] >= '1' && code[1] <= '9') {  // F1-F12
+        char* end = nullptr;
+        const long number = strtol(code + 1, &end, 10);
+        return *end == '\0' && number <= 12 ? 57 + static_cast<int>(number) : 0;
     }
     static const struct {
         const char* code;
