@@ -37,11 +37,12 @@ void backend_pump_events()
 {
     if (!layer_video_started())
         return;
-    // NOTE: SDL 2.26.5 ends each poll cycle with a sentinel event and reports
-    // "no event" on reaching it, even when events came in behind it (we stop
-    // reading as soon as one makes a message).  The next poll starts a fresh
-    // cycle and sees them.  Later versions are read as one cycle per call.
-    const int cycles = layer_sdl_at_most(2, 26, 5) ? 2 : 1;
+    // NOTE: SDL ends each poll cycle with a sentinel event and reports "no
+    // event" on reaching it, even when events came in behind it (we stop
+    // reading as soon as one makes a message): 2.26, 2.32 and sdl2-compat
+    // over SDL3 alike.  The next poll starts a fresh cycle and sees them, so
+    // two cycles are read; the second costs one empty poll where none came.
+    const int cycles = 2;
     SDL_Event event;
     int cycle_ends = 0;
     for (int polled = 0; polled < queue_poll_limit; ++polled) {

@@ -46,10 +46,11 @@ bool layer_take_event(const SDL_Event& event)
     case SDL_WINDOWEVENT:
         return input_window_event(event.window);
     case SDL_QUIT: {
-        // NOTE: with our hints SDL 2.26.5 makes no quit of its own but for a
-        // lost Wayland connection, which ends the run; one pushed by anything
-        // else is a close request, never swallowed.
-        if (layer_sdl_at_most(2, 26, 5) && layer_wayland_display_lost())
+        // NOTE: with our hints SDL makes no quit of its own but for a lost
+        // Wayland connection (SDL 2.26 to 2.32, and SDL3 under sdl2-compat,
+        // alike), which ends the run; one pushed by anything else is a close
+        // request, never swallowed.
+        if (layer_wayland_display_lost())
             return true;
         return layer_queue_close(nullptr);
     }

@@ -159,6 +159,25 @@ TEST_F(input, a_flood_of_events_without_messages_never_holds_peek_message)
     EXPECT_GT(calls, 1);
 }
 
+// What PeekMessageA reads SDL's queue twice for: SDL ends a poll cycle at a
+// sentinel, so an event pushed just after a poll shows only at the poll after
+// next.  Should an SDL version stop doing so, this fails on it, and the second
+// read can go.
+TEST_F(input, sdl_shows_an_event_pushed_after_a_poll_only_at_the_second_poll)
+{
+    SDL_Event event = {};
+    for (int empty = 0; empty < 2;)
+        empty = SDL_PollEvent(&event) ? 0 : empty + 1;
+    SDL_Event user = {};
+    user.type = SDL_USEREVENT;
+    SDL_PushEvent(&user);
+    ASSERT_EQ(SDL_PollEvent(&event), 1);
+    SDL_PushEvent(&user);
+    const int first = SDL_PollEvent(&event);
+    const int second = SDL_PollEvent(&event);
+    EXPECT_EQ(std::vector<int>({first, second}), std::vector<int>({0, 1}));
+}
+
 // The window manager's close request and an SDL_QUIT from elsewhere (a
 // signal) are the close button's request.
 TEST_F(input, sdl_close_requests_become_the_close_buttons_request)
