@@ -31,6 +31,11 @@ const char* layer_failure_cause(const char* x_error, const char* said);
 // quoted, cut short, with no control characters.
 const char* layer_quoted_name(const char* name);
 
+// --- sdl_chatter.cpp
+// True while stderr goes to the capture (between layer_chatter_begin and
+// layer_chatter_end).
+bool layer_chatter_capturing();
+
 // --- sdl_video.cpp: SDL's video subsystem, started by the first window.
 // The video drivers SDL will try, in its order: those SDL_VIDEODRIVER names
 // (the one place it is read), or SDL 2.26's own order of the drivers that

@@ -99,6 +99,11 @@ void layer_chatter_begin(const char* what)
         sigaction(chatter_fatal_signals[i], &action, &chatter_previous_actions[i]);
 }
 
+bool layer_chatter_capturing()
+{
+    return chatter_saved_stderr >= 0;
+}
+
 const char* layer_chatter_end()
 {
     chatter_line[0] = '\0';

@@ -48,6 +48,17 @@ static bool video_driver_headless(const char* driver)
     return driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
 }
 
+// SDL's own log: SDL3 (under sdl2-compat) writes errors there that SDL2
+// only kept for SDL_GetError, such as a lost Wayland connection.  A run
+// shows only its own failure line, so SDL's words count as the libraries'
+// chatter: kept while a step's chatter is captured (where they may become
+// its cause), dropped otherwise.
+static void video_log(void*, int, SDL_LogPriority, const char* message)
+{
+    if (layer_chatter_capturing())
+        fprintf(stderr, "%s\n", message);
+}
+
 // Runs SDL's video start-up with the libraries' chatter captured; on failure
 // their last words are the cause when SDL has none better.
 static int video_init_quietly()
@@ -87,6 +98,7 @@ bool layer_start_video()
     // decides what SIGINT, SIGTERM and SIGHUP do.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_LogSetOutputFunction(video_log, nullptr);
     if (!layer_avoid_seatless_wayland())
         return false;
     layer_x11_use_named_screen();
