@@ -17,6 +17,8 @@ struct backend_window {
     Uint32 sdl_id;
     DWORD style;           // as made: a window without WS_VISIBLE is hidden on purpose
     bool single_buffered;  // its GL contexts draw without a back buffer
+    int x, y;     // where Win32 puts the outer rectangle (the frame) on the screen
+    bool placed;  // the frame was put there once shown
 };
 
 // True when the SDL in use is no newer than major.minor.patch: a workaround
@@ -83,6 +85,16 @@ void layer_x11_use_named_screen();
 // True when SDL runs on X11 under a window manager, which frames windows and
 // places the frame, not the client area, where a window asks to be.
 bool layer_x11_window_manager_frames_windows();
+// Once `window` is mapped under a window manager: measures where the frame
+// and the client area landed and moves the window until the frame's
+// top-left is at (x, y), as Windows puts the outer rectangle, the client
+// area below the manager's own title bar.  SDL2 asks for the frame's place,
+// SDL3 (sdl2-compat) for the client area's; measuring serves both.
+void layer_x11_place_frame(SDL_Window* window, int x, int y);
+// True when the X server shows nothing of `window`: unmapped, iconified, or
+// inside a frame that is.  False off X11.  SDL3 keeps a window it showed as
+// shown whatever the window manager did since, so the flags cannot tell.
+bool layer_x11_window_unmapped(SDL_Window* window);
 // Asks the window manager for the buttons and functions of a Win32 style
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void layer_x11_offer_style(SDL_Window* window, DWORD style);

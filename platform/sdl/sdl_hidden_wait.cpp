@@ -17,7 +17,9 @@ static bool hidden_from_view(backend_window* window)
     const Uint32 flags = SDL_GetWindowFlags(window->sdl_window);
     if (flags & SDL_WINDOW_MINIMIZED)
         return true;
-    return (flags & SDL_WINDOW_HIDDEN) && (window->style & WS_VISIBLE);
+    if (!(window->style & WS_VISIBLE))
+        return false;
+    return (flags & SDL_WINDOW_HIDDEN) || layer_x11_window_unmapped(window->sdl_window);
 }
 
 void layer_wait_while_hidden(backend_window* window)

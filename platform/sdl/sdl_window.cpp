@@ -74,7 +74,7 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     }
     layer_x11_offer_style(sdl_window, style);
     layer_x11_outlive_display(sdl_window);
-    window_list.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false});
+    window_list.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, false});
     return window_list.back();
 }
 
@@ -84,8 +84,14 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
 // record, as the window went with its display.
 void backend_show_window(backend_window* window, const char*)
 {
-    if (!layer_x11_display_lost())
-        SDL_ShowWindow(window->sdl_window);
+    if (layer_x11_display_lost())
+        return;
+    SDL_ShowWindow(window->sdl_window);
+    // The frame exists once the window is mapped: only then can it be
+    // measured and put where it belongs (once: the user may move it later).
+    if (!window->placed && layer_x11_window_manager_frames_windows())
+        layer_x11_place_frame(window->sdl_window, window->x, window->y);
+    window->placed = true;
 }
 
 void backend_hide_window(backend_window* window)

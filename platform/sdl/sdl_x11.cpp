@@ -8,6 +8,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <xcb/xcb.h>
 
 #include <errno.h>
@@ -251,6 +252,121 @@ bool layer_x11_window_manager_frames_windows()
     const bool running = x11_window_manager_running(display);
     XCloseDisplay(display);
     return running;
+}
+
+// The X display and window of an SDL window on X11; false off X11.
+static bool x11_window_of(SDL_Window* window, Display** display, Window* x_window)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!x11_watching || x11_lost || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return false;
+    *display = info.info.x11.display;
+    *x_window = info.info.x11.window;
+    return true;
+}
+
+// Where the window's client area is on the root window.
+static bool x11_client_origin(Display* display, Window window, int* x, int* y)
+{
+    Window child = 0;
+    return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, x, y, &child);
+}
+
+// The left and top of the frame the window manager drew round `window`, once
+// it has (_NET_FRAME_EXTENTS is set) and the window shows.
+static bool x11_frame_extents(Display* display, Window window, int* left, int* top)
+{
+    XWindowAttributes attributes = {};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return false;
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, left_over = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(display, window, extents, 0, 4, False, XA_CARDINAL, &type, &format,
+                                          &items, &left_over, &data) == Success &&
+                       data && type == XA_CARDINAL && format == 32 && items == 4;
+    if (found) {
+        const long* values = reinterpret_cast<const long*>(data);  // left, right, top, bottom
+        *left = static_cast<int>(values[0]);
+        *top = static_cast<int>(values[2]);
+    }
+    if (data)
+        XFree(data);
+    return found;
+}
+
+// Polls `done` every 10 ms for up to 2 s: the window manager acts in its own
+// time, and one that never does must not hold the program for long.
+template <typename Condition>
+static bool x11_within_a_while(Condition done)
+{
+    for (int waited_ms = 0; waited_ms < 2000; waited_ms += 10) {
+        if (done())
+            return true;
+        SDL_Delay(10);
+    }
+    return done();
+}
+
+void layer_x11_place_frame(SDL_Window* window, int x, int y)
+{
+    Display* display = nullptr;
+    Window x_window = 0;
+    int left = 0, top = 0, client_x = 0, client_y = 0;
+    if (!x11_window_of(window, &display, &x_window) ||
+        !x11_within_a_while([&] { return x11_frame_extents(display, x_window, &left, &top); }))
+        return;
+    // The client area belongs this far inside a frame whose top-left is at (x, y).
+    const int wanted_x = x + left, wanted_y = y + top;
+    const auto placed = [&] {
+        return !x11_client_origin(display, x_window, &client_x, &client_y) ||
+               (client_x == wanted_x && client_y == wanted_y);
+    };
+    if (placed())
+        return;
+    // NOTE: a plain move request is read by the manager by the window's
+    // gravity, and openbox ignores one for the place it believes the window
+    // already has: under SDL3, which asked for (x, y) as the client area's
+    // place and then moved the frame off the screen to get it there, the
+    // frame's (x, y) is that place.  The desktop's own request names the
+    // client area's place itself (static gravity), which nothing mistakes.
+    XEvent request = {};
+    request.xclient.type = ClientMessage;
+    request.xclient.window = x_window;
+    request.xclient.message_type = XInternAtom(display, "_NET_MOVERESIZE_WINDOW", False);
+    request.xclient.format = 32;
+    const long static_gravity = StaticGravity, x_and_y_given = 3 << 8, from_an_application = 1 << 12;
+    request.xclient.data.l[0] = static_gravity | x_and_y_given | from_an_application;
+    request.xclient.data.l[1] = wanted_x;
+    request.xclient.data.l[2] = wanted_y;
+    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &request);
+    XFlush(display);
+    if (x11_within_a_while(placed))
+        return;
+    // A manager without that request reads a plain one by the window's
+    // gravity: static puts the client area there, north-west (the default)
+    // the frame's top-left corner.
+    XSizeHints hints = {};
+    long supplied = 0;
+    const bool static_hint = XGetWMNormalHints(display, x_window, &hints, &supplied) &&
+                             (hints.flags & PWinGravity) && hints.win_gravity == StaticGravity;
+    XMoveWindow(display, x_window, static_hint ? wanted_x : x, static_hint ? wanted_y : y);
+    XFlush(display);
+    x11_within_a_while(placed);
+}
+
+bool layer_x11_window_unmapped(SDL_Window* window)
+{
+    Display* display = nullptr;
+    Window x_window = 0;
+    XWindowAttributes attributes = {};
+    if (!x11_window_of(window, &display, &x_window) || !XGetWindowAttributes(display, x_window, &attributes))
+        return false;
+    return attributes.map_state != IsViewable;
 }
 
 // Motif's window manager hints: which functions and decorations to offer.
