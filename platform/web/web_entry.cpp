@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <emscripten/version.h>
 #include <stdlib.h>
 
 struct win32_instance {
@@ -22,13 +21,9 @@ int main()
     layer_page_context_states(layer_context_live, layer_context_lost, layer_context_lost_hidden,
                               layer_context_restored);
     const int result = layer_run_status(WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT));
-#if __EMSCRIPTEN_major__ * 10000 + __EMSCRIPTEN_minor__ * 100 + __EMSCRIPTEN_tiny__ <= 30106
     // NOTE: with Emscripten 3.1.6 (Debian 12's), once WinMain has yielded to
     // the browser (in Sleep or SwapBuffers), main's own return value no
     // longer reaches the page: the run would end with status 0 whatever
-    // WinMain said.  exit hands it over.
+    // WinMain said.  exit hands it over, in every version.
     exit(result);
-#else
-    return result;
-#endif
 }

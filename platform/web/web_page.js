@@ -26,7 +26,10 @@ mergeInto(LibraryManager.library, {
   // window.viewer.workMs adds up the time the program runs between yields
   // (wasm and JavaScript, not the browser's own drawing), for the
   // benchmarks: divided by the frames drawn, the work per frame.
-  $layer_page_yield__deps: ['$Browser', '$safeSetTimeout'],
+  // NOTE: Emscripten's own frame wait moved (Browser.safeRequestAnimationFrame
+  // up to 3.1.6, a function of its own later); the wait is made here from
+  // what every version has, as its safeSetTimeout is.
+  $layer_page_yield__deps: ['$safeSetTimeout', '$callUserCallback', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
   $layer_page_yield: function(milliseconds) {
     if (Module.layerWokeAt !== undefined && window.viewer)
       window.viewer.workMs += performance.now() - Module.layerWokeAt;
@@ -35,8 +38,15 @@ mergeInto(LibraryManager.library, {
         Module.layerWokeAt = performance.now();
         wakeUp();
       }
-      if (milliseconds < 0) Browser.safeRequestAnimationFrame(wake);
-      else safeSetTimeout(wake, milliseconds);
+      if (milliseconds >= 0) {
+        safeSetTimeout(wake, milliseconds);
+        return;
+      }
+      runtimeKeepalivePush();
+      requestAnimationFrame(function() {
+        runtimeKeepalivePop();
+        callUserCallback(wake);
+      });
     });
   },
 
