@@ -3,8 +3,10 @@
 X server.
 
 Usage: wayland_e2e_test.py PROGRAM [unittest options]
+E2E_CLOSE_AFTER_SWAPS names the close_after_swaps module, to preload.
 Exits 77 (skipped) when Weston is not installed."""
 
+import ctypes
 import os
 import re
 import shutil
@@ -22,6 +24,13 @@ def program_name():
     return os.path.basename(PROGRAM)
 
 
+def sdl_version():
+    """(major, minor, patch) of the SDL2 the viewers load (sdl2-compat's own)."""
+    version = (ctypes.c_uint8 * 3)()
+    ctypes.CDLL("libSDL2-2.0.so.0").SDL_GetVersion(version)
+    return tuple(version)
+
+
 class viewer_on_seatless_compositor(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -31,15 +40,21 @@ class viewer_on_seatless_compositor(unittest.TestCase):
     def tearDownClass(cls):
         cls.weston.stop()
 
-    def test_no_input_seat_prints_one_line_and_exits_1(self):
+    def test_no_input_seat_refused_in_one_line_where_sdl_would_crash_else_runs(self):
+        # SDL 2.26.5 crashes starting there, and the viewer refuses in one
+        # line; later versions start, and the viewer draws (three frames,
+        # then close_after_swaps closes it).
+        crashes = sdl_version() <= (2, 26, 5)
+        closing = {} if crashes else {"LD_PRELOAD": os.environ["E2E_CLOSE_AFTER_SWAPS"],
+                                      "TERRAIN_CLOSE_AFTER_SWAPS": "3"}
+        expected = (1, f"{program_name()}: cannot create the window: the display has no input seat\n") \
+            if crashes else (0, "")
         # Wayland asked for; and left to SDL's own order with no X display.
         for asked in ("wayland", None):
-            with self.subTest(SDL_VIDEODRIVER=asked), Workdir() as workdir:
-                viewer = Viewer(PROGRAM, cwd=workdir, env=self.weston.env(SDL_VIDEODRIVER=asked))
+            with self.subTest(SDL_VIDEODRIVER=asked, sdl=sdl_version()), Workdir() as workdir:
+                viewer = Viewer(PROGRAM, cwd=workdir, env=self.weston.env(SDL_VIDEODRIVER=asked, **closing))
                 self.addCleanup(viewer.stop)
-                status, err = viewer.wait_exit()
-                self.assertEqual((status, err),
-                                 (1, f"{program_name()}: cannot create the window: the display has no input seat\n"))
+                self.assertEqual(viewer.wait_exit(timeout=60), expected)
 
 
 class viewer_on_compositor_over_x11(XServerTestCase):

@@ -10,15 +10,20 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+// The block goes through here, so that no compiler can drop the malloc and
+// free pair as unused (GCC 16 does).
+static char* volatile observed_block;
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     const size_t block_size = 16 * 1024 * 1024;
-    char* block = static_cast<char*>(malloc(block_size));
+    observed_block = static_cast<char*>(malloc(block_size));
+    char* block = observed_block;
     if (!block)
         return 1;
     block[0] = block[block_size - 1] = 1;
     const struct mallinfo2 in_use = mallinfo2();
-    free(block);
+    free(observed_block);
     const struct mallinfo2 after_free = mallinfo2();
 
     int status = 0;
