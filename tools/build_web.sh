@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# build_web.sh [release]: builds the viewers for the browser with Debian's
-# emscripten into build-web/ (the web preset of CMakePresets.json; with
-# "release", build-packages/web/ of the release-web preset, as the packages
-# are) and assembles the site in its site/ folder: terrain320.html,
+# build_web.sh [release|web-trixie]: builds the viewers for the browser with
+# Debian's emscripten into build-web/ (the web preset of CMakePresets.json;
+# with "release", build-packages/web/ of the release-web preset, as the
+# packages are; with "web-trixie", build-web-trixie/, run in the Debian 13
+# root by tools/run_tests.sh) and assembles the site in its site/ folder: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
 # inside (so that it also runs opened from disk) and titled with the viewer's
 # name ("terrain128 — KOLVAR Map Editor"), and an index.html with the
@@ -13,7 +14,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-tools/install_deps.sh --web
+# The browsers and their driver are the tests' (install_deps.sh --web).
+packages=(emscripten nodejs)
+command -v npm >/dev/null || packages+=(npm)
+tools/install_deps.sh "${packages[@]}"
 
 # NOTE: emscripten's tools need Debian's node modules (acorn); a node from
 # elsewhere does not find them by itself.
@@ -24,7 +28,8 @@ preset=web tree=build-web
 case "${1:-}" in
   "") ;;
   release) preset=release-web tree=build-packages/web ;;
-  *) echo "usage: tools/build_web.sh [release]" >&2; exit 2 ;;
+  web-trixie) preset=web-trixie tree=build-web-trixie ;;
+  *) echo "usage: tools/build_web.sh [release|web-trixie]" >&2; exit 2 ;;
 esac
 cmake --preset "$preset" >/dev/null
 targets=(terrain320 terrain128 terrain32)

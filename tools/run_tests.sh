@@ -6,12 +6,28 @@
 #   build-i386/, build-aarch64/  the scene for 32-bit x86 and 64-bit ARM Linux, under qemu
 #   build-web/                   the browser: wasm under node, the pages in headless Chromium
 #   build-sanitize/              Linux again with AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-trixie/, build-forky/  Linux in a Debian 13 and a Debian testing root
+#                                (tools/debian_root.sh): SDL 2.32, and sdl2-compat
+#                                over SDL3; build-web-trixie/, the pages built
+#                                with Debian 13's Emscripten, tested here
 # Every tree runs even when an earlier one failed; the last line counts the
 # tests of all of them, and the exit status is non-zero when any failed.
+#   --no-roots       skip the roots, for a quick local run (CI never does)
+#   --refresh-roots  make the roots anew from the archive before the run
+# A root that cannot be made counts as skipped (NOT RUN), or as a failure
+# with TERRAIN_REQUIRE_ROOTS=1.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
-tools/install_deps.sh --windows --web --cross || exit 1
+roots=1 refresh=()
+for option in "$@"; do
+  case "$option" in
+    --no-roots) roots=0 ;;
+    --refresh-roots) refresh=(--refresh) ;;
+    *) echo "usage: tools/run_tests.sh [--no-roots] [--refresh-roots]" >&2; exit 2 ;;
+  esac
+done
+tools/install_deps.sh --windows --web --cross debootstrap mmdebstrap || exit 1
 
 passed=0 failed=0 skipped=0
 summary=()
@@ -68,6 +84,27 @@ tree() {
   fi
 }
 
+# The roots first: the native tree installs its package in Debian 13's.
+ready_roots=()
+if [[ $roots -eq 1 ]]; then
+  for release in trixie forky; do
+    echo "== the $release root"
+    if tools/debian_root.sh make "$release" "${refresh[@]}" >"$log" 2>&1; then
+      echo "made $(tools/debian_root.sh date "$release")"
+      ready_roots+=("$release")
+    else
+      cat "$log"
+      if [[ ${TERRAIN_REQUIRE_ROOTS:-0} == 1 ]]; then
+        failed=$((failed + 1))
+        summary+=("build-$release: FAILED: the root could not be made")
+      else
+        skipped=$((skipped + 1))
+        summary+=("build-$release: NOT RUN: the root could not be made (TERRAIN_REQUIRE_ROOTS=1 fails here)")
+      fi
+    fi
+  done
+fi
+
 # The native tree first: the cross trees compare their tools with its own.
 build_tree native || { echo "FAIL: building build/"; exit 1; }
 tree build-win32 win32
@@ -86,6 +123,37 @@ else
   summary+=("build-web: FAILED to build")
 fi
 step build-sanitize tools/run_sanitized_tests.sh
+
+# in_root RELEASE PRESET: builds the preset's tree in the release's root and
+# runs its tests there.
+in_root() {
+  local release=$1 preset=$2
+  if tools/debian_root.sh run "$release" bash -c "cmake --preset $preset && nice cmake --build --preset $preset -j$(nproc)" \
+      >"$log" 2>&1; then
+    step "build-$release" tools/debian_root.sh run "$release" ctest --preset "$preset" -j"$(nproc)"
+  else
+    cat "$log"
+    failed=$((failed + 1))
+    summary+=("build-$release: FAILED to build")
+  fi
+}
+
+if [[ $roots -eq 1 ]]; then
+  for release in "${ready_roots[@]}"; do
+    in_root "$release" "$release"
+  done
+  # The pages built with Debian 13's Emscripten, tested by the browsers here.
+  if [[ " ${ready_roots[*]} " == *" trixie "* ]]; then
+    if tools/debian_root.sh run trixie bash -c "tools/build_web.sh web-trixie && nice cmake --build --preset web-trixie -j$(nproc)" \
+        >"$log" 2>&1; then
+      step build-web-trixie ctest --preset web-trixie -j"$(nproc)"
+    else
+      cat "$log"
+      failed=$((failed + 1))
+      summary+=("build-web-trixie: FAILED to build")
+    fi
+  fi
+fi
 
 echo "== all trees, in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
 printf '%s\n' "${summary[@]}"

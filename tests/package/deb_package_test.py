@@ -21,7 +21,7 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
-from x11_harness import XServer, Viewer, Workdir  # noqa: E402
+from x11_harness import XServer, Viewer, Workdir, colour_regions, terrain_problem  # noqa: E402
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 BUILD_DIR = None
@@ -139,7 +139,11 @@ class debian_package(unittest.TestCase):
                 users_file.write("data\n")
             viewer = Viewer("/usr/bin/terrain32", server, cwd=workdir)
             try:
-                server.press(viewer.wait_window(), "Escape")
+                window = viewer.wait_window()
+                self.assertTrue(server.wait_new_frame(window), "the viewer draws no frames")
+                width, height, rgb = server.picture(window, os.path.join(workdir, "frame.png"))
+                self.assertIsNone(terrain_problem(colour_regions(rgb), width * height))
+                server.press(window, "Escape")
                 status, err = viewer.wait_exit()
             finally:
                 viewer.stop()
