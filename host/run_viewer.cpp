@@ -1,6 +1,7 @@
 #include "run_viewer.h"
 
 #include "crt_rand.h"
+#include "failure_advice.h"
 #include "failure_text.h"
 #include "frame_driver.h"
 #include "render_context.h"
@@ -10,17 +11,17 @@
 #include <stdio.h>
 
 // The one line a viewer prints when it cannot start, e.g.
-// "terrain128: cannot create the window: no display".  The window system's
-// words for the cause follow only a failure of the window system's own.
+// "terrain128: cannot create the window: no display - start it in a desktop
+// session, ...".  The window system's words for the cause follow only a
+// failure of the window system's own; what a person can do follows last.
 // Returns the exit status.
 static int report_startup_failure(const variant_params& params, const char* what, bool window_system_failed)
 {
     const char* cause = window_system_failed ? last_failure_text() : "";
+    const char* advice = failure_advice(what, cause);
     char line[512];
-    if (cause[0] != '\0')
-        snprintf(line, sizeof line, "%s: %s: %s", params.program_name, what, cause);
-    else
-        snprintf(line, sizeof line, "%s: %s", params.program_name, what);
+    snprintf(line, sizeof line, "%s: %s%s%s%s%s", params.program_name, what, cause[0] != '\0' ? ": " : "", cause,
+             advice ? " - " : "", advice ? advice : "");
     show_failure_line(params.program_name, line);
     return 1;
 }

@@ -20,7 +20,7 @@ static const int loss_poll_ms = 50;
 static bool loss_give_up()
 {
     layer_page_context_gone();
-    layer_end_run("lost the WebGL context", "the browser did not restore it");
+    layer_end_run("lost the WebGL context", "the browser did not restore it - reload the page");
     return false;
 }
 

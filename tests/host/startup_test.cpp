@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -122,15 +123,15 @@ TEST_F(startup, failures_print_one_line_release_everything_and_exit_1_before_any
     struct failure {
         null_call call;
         const variant_params* params;
-        const char* line;
+        std::string line;
     };
+    const std::string driver = " - the graphics driver offers no suitable OpenGL: install the graphics card maker's driver\n";
     const failure failures[] = {
         {null_create_window, &terrain128_params, "terrain128: cannot create the window: fake failure\n"},
-        {null_choose_pixel_format, &terrain32_params, "terrain32: cannot find a pixel format: fake failure\n"},
-        {null_set_pixel_format, &terrain320_params, "terrain320: cannot set the pixel format: fake failure\n"},
-        {null_create_context, &terrain128_params, "terrain128: cannot create the GL context: fake failure\n"},
-        {null_make_current, &terrain128_params,
-         "terrain128: cannot make the GL context current: fake failure\n"},
+        {null_choose_pixel_format, &terrain32_params, "terrain32: cannot find a pixel format: fake failure" + driver},
+        {null_set_pixel_format, &terrain320_params, "terrain320: cannot set the pixel format: fake failure" + driver},
+        {null_create_context, &terrain128_params, "terrain128: cannot create the GL context: fake failure" + driver},
+        {null_make_current, &terrain128_params, "terrain128: cannot make the GL context current: fake failure" + driver},
     };
     for (const failure& f : failures) {
         SetUp();

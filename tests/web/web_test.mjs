@@ -187,7 +187,7 @@ describe('pages in headless Chromium', () => {
     await wait_for(gone, (v) => v.frame >= 0);
     await lose_context(gone, false);
     assert.equal((await wait_for(gone, (v) => v.exitStatus !== null)).exitStatus, 1);
-    assert.equal(await status_line(gone), 'terrain32: lost the WebGL context: the browser did not restore it');
+    assert.equal(await status_line(gone), 'terrain32: lost the WebGL context: the browser did not restore it - reload the page');
 
     // A held last picture comes back; Escape while lost ends the run at once.
     const held = await open(browser, `${site.url}terrain32.html?frame=3`);
@@ -211,7 +211,7 @@ describe('pages in headless Chromium', () => {
     await assert_ended(late, 'terrain32', 0);
     const never = await open(browser, `${site.url}terrain32.html`, lost_at_start(null));
     assert.equal((await wait_for(never, (v) => v.exitStatus !== null)).exitStatus, 1);
-    assert.equal(await status_line(never), 'terrain32: lost the WebGL context: the browser did not restore it');
+    assert.equal(await status_line(never), 'terrain32: lost the WebGL context: the browser did not restore it - reload the page');
     await Promise.all([page, gone, held, late, never].map((each) => each.close()));
   });
 
@@ -324,7 +324,7 @@ describe('pages in headless Chromium', () => {
         const page = await open(bare, `${site.url}${program}.html`);
         const ended = await wait_for(page, (v) => v.exitStatus !== null);
         assert.deepEqual([ended.frame, ended.exitStatus], [-1, 1]);
-        assert.equal(await status_line(page), `${program}: cannot create the GL context: WebGL is unavailable`);
+        assert.equal(await status_line(page), `${program}: cannot create the GL context: WebGL is unavailable - the browser offers no WebGL: turn on hardware acceleration in its settings`);
         await page.setViewport({ width: 320, height: 568 });
         const [line, links] = await page.$$eval('#status, #after', (parts) => parts.map((part) => part.getBoundingClientRect().toJSON()));
         assert.ok(line.height > 30 && links.top >= line.bottom, `the end line ${JSON.stringify(line)} runs into the links`);
