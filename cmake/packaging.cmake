@@ -28,9 +28,21 @@ if(WIN32)
   set(CPACK_GENERATOR "ZIP")
   # The papers beside the programs in the ZIP and the installers, with
   # Windows line ends for Notepad: packaging/windows-papers/ in the tree.
+  # The ZIP's readme tells which folder to use; the installed one (in
+  # installed/) describes the folder it sits in.
   set(version ${PROJECT_VERSION})
-  configure_file(${terrain_packaging}/windows-readme.txt ${terrain_staged}/windows-papers/README.txt
-                 @ONLY NEWLINE_STYLE CRLF)
+  set(vendor ${TERRAIN_VENDOR})
+  foreach(kind zip installed)
+    file(READ ${terrain_packaging}/windows-readme-${kind}.txt readme_getting)
+    string(CONFIGURE "${readme_getting}" readme_getting @ONLY)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${terrain_packaging}/windows-readme-${kind}.txt)
+    set(readme_folder windows-papers)
+    if(kind STREQUAL installed)
+      set(readme_folder windows-papers/installed)
+    endif()
+    configure_file(${terrain_packaging}/windows-readme.txt ${terrain_staged}/${readme_folder}/README.txt
+                   @ONLY NEWLINE_STYLE CRLF)
+  endforeach()
   configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${terrain_staged}/windows-papers/LICENSE.txt
                  @ONLY NEWLINE_STYLE CRLF)
 else()

@@ -31,7 +31,9 @@ done
 
 mkdir -p "$out_dir"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$win64_build/CPackConfig.cmake")
-# The readme and licence as the trees make them, with Windows line ends.
+publisher=$(sed -n 's/^set(CPACK_PACKAGE_VENDOR "\(.*\)")$/\1/p' "$win64_build/CPackConfig.cmake")
+# The readmes (the ZIP's, and the installed folder's) and the licence as the
+# trees make them, with Windows line ends.
 papers="$win64_build/packaging/windows-papers"
 # The same bytes from the same source (tools/make_packages.sh): every file
 # time is SOURCE_DATE_EPOCH's, the last commit's by default.
@@ -62,7 +64,7 @@ make_msi() {
   local wxs="$source_dir/packaging/windows/terrain-viewers.wxs"
   rm -rf "$files"
   cp -a "$stage/$folder/bin" "$files"
-  cp "$stage/README.txt" "$stage/LICENSE.txt" "$win64_build/programs/terrain-viewers.ico" "$files/"
+  cp "$papers/installed/README.txt" "$stage/LICENSE.txt" "$win64_build/programs/terrain-viewers.ico" "$files/"
   touch -d "@$SOURCE_DATE_EPOCH" "$files"/*
   # The product code is fixed for a version and an architecture: installing
   # the same package again repairs it and never makes a second entry.  The
@@ -70,18 +72,35 @@ make_msi() {
   # everything the package is made of.
   product_code=$(uuid_of "terrain-viewers $version $arch")
   package_code=$(uuid_of "$product_code $(cd "$files" && cat -- * "$wxs" | sha256sum)")
+  # Each component's code is fixed for its architecture, whatever the
+  # version: the component rules want one code per key path, and the two
+  # packages' key paths differ (Program Files, the registry view).
+  local component guids=()
+  for component in terrain320 terrain128 terrain32 papers menu; do
+    guids+=(-D "Guid_$component=$(uuid_of "terrain-viewers component $component $arch")")
+  done
   # NOTE: wixl and msibuild write the time into the package: a fixed one.
   local now
   now=$(date -u -d "@$SOURCE_DATE_EPOCH" '+%Y-%m-%d %H:%M:%S')
   (cd "$files" && faketime -f "$now" wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" \
-    -D ProgramFiles="$program_files" -D Arch="$arch" -D Win64="$win64" -o "$msi" "$wxs")
+    -D ProgramFiles="$program_files" -D Arch="$arch" -D Win64="$win64" -D Publisher="$publisher" "${guids[@]}" \
+    -o "$msi" "$wxs")
   # NOTE: wixl 0.101 drops UpgradeVersion's IncludeMaximum: the row that
   # replaces earlier versions must include this very version (of the other
   # architecture), so its attributes are set again here, to both ends
   # included (256 + 512).
   msiinfo export "$msi" Upgrade | sed 's/\t256\t\tREPLACED_VIEWERS/\t768\t\tREPLACED_VIEWERS/' > "$files/Upgrade.idt"
-  (cd "$files" && faketime -f "$now" msibuild "$msi" -i Upgrade.idt \
-    -s "Terrain viewers" "the terrain viewers developers" "$template;1033" "{$package_code}")
+  # NOTE: wixl 0.101 leaves the File table's Version empty and hashes every
+  # file: Windows Installer would take the programs for unversioned files.
+  # Each program gets its own file version (US English, as its details) and
+  # loses its hash row, which is only for unversioned files.
+  local program queries=()
+  for program in terrain320 terrain128 terrain32; do
+    queries+=(-q "UPDATE \`File\` SET \`Version\` = '$(file_version "$files/$program.exe")', \`Language\` = '1033' WHERE \`File\` = '$program.exe'"
+              -q "DELETE FROM \`MsiFileHash\` WHERE \`File_\` = '$program.exe'")
+  done
+  (cd "$files" && faketime -f "$now" msibuild "$msi" -i Upgrade.idt "${queries[@]}" \
+    -s "Terrain viewers" "$publisher" "$template;1033" "{$package_code}")
   echo "$msi"
 }
 
@@ -89,6 +108,16 @@ make_msi() {
 uuid_of() {
   python3 -c 'import sys, uuid
 print(str(uuid.uuid5(uuid.UUID("72051aca-4b18-4e3c-b347-5bfcc2c613a4"), sys.argv[1])).upper())' "$1"
+}
+
+# The file version a Windows program carries (VS_FIXEDFILEINFO's), as
+# "1.0.0.0".
+file_version() {
+  python3 -c 'import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.index(struct.pack("<I", 0xFEEF04BD))
+high, low = struct.unpack_from("<II", data, at + 8)
+print(f"{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}")' "$1"
 }
 
 make_msi x86 win32
