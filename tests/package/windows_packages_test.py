@@ -20,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 import zipfile
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
@@ -34,6 +35,7 @@ GUI_SUBSYSTEM = 2
 MSI_ARCHITECTURES = {"x86": "win32", "x64": "win64"}
 WINDOWS_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "opengl32.dll", "glu32.dll", "msvcrt.dll"}
 UNINSTALL = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+PUBLISHER = "Terrain Viewers Developers"
 
 
 def pe_header(data):
@@ -50,6 +52,25 @@ def pe_header(data):
     magic, = struct.unpack_from("<H", data, optional)
     subsystem, = struct.unpack_from("<H", data, optional + 68)
     return machine, magic, subsystem, symbols
+
+
+def icon_sizes_with_clear_corners(icon):
+    """The sizes of an .ico's images that are 32-bit with alpha and fully
+    transparent at their corners (a PNG image: its first pixel)."""
+    sizes = []
+    for index in range(struct.unpack_from("<H", icon, 4)[0]):
+        _, _, _, _, _, bits, _, offset = struct.unpack_from("<BBBBHHII", icon, 6 + 16 * index)
+        if icon[offset:offset + 4] == b"\x89PNG":
+            size, _, depth, colour = struct.unpack_from(">IIBB", icon, offset + 16)
+            pixels = zlib.decompressobj().decompress(icon[icon.index(b"IDAT", offset) + 4:], 5)
+            corners = [pixels[4]] if (depth, colour) == (8, 6) else [255]
+        else:  # BITMAPINFOHEADER, then the pixels bottom row first, BGRA
+            size = struct.unpack_from("<i", icon, offset + 4)[0]
+            row = offset + 40 + 4 * size * (size - 1)
+            corners = [icon[at + 3] for at in (offset + 40, offset + 40 + 4 * size - 4, row, row + 4 * size - 4)]
+        if bits == 32 and corners == [0] * len(corners):
+            sizes.append(size)
+    return sizes
 
 
 def reason_to_skip():
@@ -115,6 +136,8 @@ class windows_packages(unittest.TestCase):
             resources = subprocess.run(["wrestool", "-l", path], capture_output=True, text=True, timeout=60).stdout
             for kind in ("type=group_icon", "type=version", "--type=24 "):
                 self.assertIn(kind, resources, f"{path}: no {kind} resource")
+            icon = subprocess.run(["wrestool", "-x", "--type=14", path], capture_output=True, timeout=60).stdout
+            self.assertEqual(icon_sizes_with_clear_corners(icon), [16, 32, 48, 256], path)
             grid = name[len("terrain"):-len(".exe")]
             for text in (f"{name[:-4]}: terrain viewer, {grid}x{grid} grid", self.version):
                 self.assertIn(text.encode("utf-16-le"), data, f"{path}: no {text!r} in its version details")
@@ -122,6 +145,19 @@ class windows_packages(unittest.TestCase):
                                      timeout=60).stdout
             dlls = {line.split()[-1].lower() for line in imports.splitlines() if "DLL Name:" in line}
             self.assertLessEqual(dlls, WINDOWS_DLLS, f"{path} needs DLLs that Windows lacks")
+
+    def test_the_installers_components_differ_by_architecture_and_their_programs_are_versioned(self):
+        def table(arch, name):
+            text = subprocess.run(["msiinfo", "export", self.msis[arch], name], capture_output=True, text=True,
+                                  check=True, timeout=60).stdout
+            return [line.split("\t") for line in text.splitlines()[3:]]
+        codes = {arch: {row[1] for row in table(arch, "Component")} for arch in self.msis}
+        self.assertEqual(len(codes["x86"]), 5)
+        self.assertFalse(codes["x86"] & codes["x64"], "a component code shared by both installers")
+        for arch in self.msis:
+            versions = {row[0]: row[4] for row in table(arch, "File") if row[0].endswith(".exe")}
+            self.assertEqual(versions, {f"{program}.exe": f"{self.version}.0" for program in PROGRAMS}, arch)
+            self.assertFalse({row[0] for row in table(arch, "MsiFileHash")} & set(versions), "a versioned file hashed")
 
     def test_under_wine_the_zips_viewer_runs_and_the_installers_upgrade_replace_and_remove_cleanly(self):
         loader = "/usr/lib/wine/wine64"
@@ -136,20 +172,23 @@ class windows_packages(unittest.TestCase):
         self.assertEqual(started.returncode, 0, started.stderr)
 
         def wine(*command):
-            done = subprocess.run(emulator + list(command), capture_output=True, text=True, timeout=600)
+            # reg writes in the console's code page, 437 (or 850) for Wine's English.
+            done = subprocess.run(emulator + list(command), capture_output=True, encoding="cp437", timeout=600)
             return done.returncode, done.stdout.replace("\r", "")
 
-        def install(option, msi):
-            self.assertEqual(wine("msiexec", option, "Z:" + msi.replace("/", "\\"), "/qn")[0], 0, f"{option} {msi}")
+        def install(option, msi, *properties):
+            self.assertEqual(wine("msiexec", option, "Z:" + msi.replace("/", "\\"), "/qn", *properties)[0], 0,
+                             f"{option} {msi}")
 
-        def entries():  # (version, publisher, readme) of each uninstall entry, in both registry views
+        def entries():  # (version, publisher, readme, folder) of each uninstall entry, in both registry views
             found = []
             for view in ("/reg:64", "/reg:32"):
                 for entry in wine("reg", "query", UNINSTALL, "/s", view)[1].split("\n\n"):
                     values = {fields[0]: fields[-1] for fields in (line.split(None, 2) for line in entry.splitlines()
                                                                    if "    REG_" in line)}
                     if values.get("DisplayName") == "Terrain viewers":
-                        found.append((values["DisplayVersion"], values["Publisher"], values["ReadMe"]))
+                        found.append((values["DisplayVersion"], values["Publisher"], values["ReadMe"],
+                                      values["InstallLocation"]))
             return found
 
         def run_until_escape(program, x):
@@ -160,13 +199,26 @@ class windows_packages(unittest.TestCase):
 
         drive = os.path.join(prefix, "drive_c")
         installed = os.path.join(drive, "Program Files", "Terrain viewers")
+        chosen = os.path.join(drive, "Tools", "Terrain Zoë")
         with XServer() as x:
             zip_folder = os.path.join(self.scratch, "zip", self.files[0].split("/")[0], "win64", "bin")
             before = sorted(os.listdir(zip_folder))
             run_until_escape(os.path.join(zip_folder, "terrain32.exe"), x)
             self.assertEqual(sorted(os.listdir(zip_folder)), before, "the program left a file beside itself")
+            # Started by cmd's start, as from Explorer, with no standard error and
+            # no GL: its line, with what to do, in a box (Wine's trace shows its text).
+            with XServer(arguments=("-extension", "GLX")) as no_glx:
+                program = "Z:" + os.path.join(zip_folder, "terrain32.exe").replace("/", "\\")
+                viewer = Viewer([loader, "cmd", "/c", "start", "/wait", program], no_glx,
+                                env={"WINEPREFIX": prefix, "WINEDEBUG": "+msgbox"})
+                viewer.press_to_end(viewer.wait_window(timeout=120, title="terrain32"), "Return", again=True)
+                status, err = viewer.wait_exit(timeout=60)
+                self.assertEqual(status, 1)
+                self.assertIn('L"terrain32: cannot find a pixel format - the graphics driver offers no suitable '
+                              'OpenGL: install the graphics card maker\'s driver"', err)
 
-            # An earlier version, then this one twice: one entry, of this version.
+            # An earlier version in a chosen folder, then this one twice without
+            # naming it: one entry, of this version, in that folder.
             earlier = os.path.join(self.scratch, "earlier.msi")
             shutil.copy(self.msis["x64"], earlier)
             properties = subprocess.run(["msiinfo", "export", earlier, "Property"], capture_output=True, text=True,
@@ -175,19 +227,27 @@ class windows_packages(unittest.TestCase):
                 table.write(re.sub(r"ProductCode\t\{[^}]*\}", "ProductCode\t{00000000-0000-0000-0000-000000000001}",
                                    properties.replace(f"ProductVersion\t{self.version}", "ProductVersion\t0.1.0")))
             subprocess.run(["msibuild", earlier, "-i", "Property.idt"], cwd=self.scratch, check=True, timeout=60)
-            for msi in (earlier, self.msis["x64"], self.msis["x64"]):
+            install("/i", earlier, "INSTALLDIR=C:\\Tools\\Terrain Zoë")
+            for msi in (self.msis["x64"], self.msis["x64"]):
                 install("/i", msi)
-            self.assertEqual(entries(), [(self.version, "the terrain viewers developers",
-                                          "C:\\Program Files\\Terrain viewers\\README.txt")])
-            self.assertEqual(sorted(os.listdir(installed)),
+            self.assertEqual(entries(), [(self.version, PUBLISHER, "C:\\Tools\\Terrain Zoë\\README.txt",
+                                          "C:\\Tools\\Terrain Zoë\\")])
+            self.assertFalse(os.path.exists(installed))
+            self.assertEqual(sorted(os.listdir(chosen)),
                              ["LICENSE.txt", "README.txt", "terrain128.exe", "terrain32.exe", "terrain320.exe"])
             # NOTE: Wine puts a per-machine package's shortcuts in the user's Start menu.
             shortcuts = glob.glob(os.path.join(drive, "**", "Start Menu", "Programs", "Terrain viewers", "*.lnk"),
                                   recursive=True)
             self.assertEqual(sorted(map(os.path.basename, shortcuts)), ["terrain128.lnk", "terrain32.lnk", "terrain320.lnk"])
-            run_until_escape(os.path.join(installed, "terrain32.exe"), x)
+            with open(os.path.join(chosen, "README.txt"), encoding="utf-8") as readme:
+                self.assertNotIn("win64\\bin", readme.read(), "the ZIP's readme installed")
+            run_until_escape(os.path.join(chosen, "terrain32.exe"), x)
 
-        # The other architecture replaces it, in the 32-bit Program Files; its removal leaves nothing.
+        # Its removal, without naming the folder, leaves nothing; the other
+        # architecture replaces it, in the 32-bit Program Files; its removal leaves nothing.
+        install("/x", self.msis["x64"])
+        self.assertEqual((entries(), glob.glob(os.path.join(drive, "**", "*errain*"), recursive=True)), ([], []))
+        install("/i", self.msis["x64"])
         install("/i", self.msis["x86"])
         self.assertEqual([entry[0] for entry in entries()], [self.version])
         self.assertFalse(os.path.exists(installed))
