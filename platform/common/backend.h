@@ -1,41 +1,72 @@
 // What a backend provides beneath the layer's Win32 front (platform/common/),
-// and the few calls it may make up into the front.  This is the only header
-// of the front a backend includes: the front's records (windows, the queue,
-// contexts, the last error) are its own.  The front implements every Win32
-// call of the subset and keeps every Win32 rule: class lookup, the creation
-// and destruction messages and their order, the window and GL-context
-// tables, which context is current, the message queue, pixel formats and
-// last errors.  A backend does only the native work below, on its own
-// records of windows and contexts, recording a failure (layer_fail) where a
-// call can fail.  The backend is chosen at link time: each is a library of
-// its own that implements every backend_ call.
+// and the few calls it may make up into the front: the whole contract between
+// them.  This is the only header of the front a backend includes; the front's
+// records (windows, the queue, contexts, the last error) are its own.  What
+// each backend does and does not do is written at the top of its own header
+// (null/null_backend.h, sdl/sdl_backend.h, web/web_backend.h).
 //
-// null/ (no window system; the front's and the host's tests, and the
-// template for a new backend):
-//   - any number of windows and contexts, kept as records; swaps counted
-//   - keys, close requests and exposures scripted by a test, read in at
-//     PeekMessageA; a clock that moves only when slept
-//   - any call that can fail made to fail, with the error and words given
-//   - not: anything drawn (GL is the caller's: the tests' recorder)
-// sdl/ (SDL2 on X11 or Wayland, and SDL's offscreen driver for the tests):
-//   - any number of windows, each with its own SDL GL context or several
-//   - keys, close requests and exposure read from SDL's queue at PeekMessageA
-//   - SIGINT/SIGTERM/SIGHUP turned into the close button's request
-//   - X errors and the libraries' stderr caught while windows and contexts
-//     are made; a lost display ends the run with one line
-//   - a swap on a minimised or unmapped window waits until it is shown again
-//   - not: window moves or resizes after creation, the pointer, touch and
-//     text events (nothing reads them)
-// web/ (a page of html5.h and WebGL, built with Emscripten):
-//   - one 640x480 captioned window (the frame in page.html) and one context
-//   - keys and the caption's close button, delivered while the program yields
-//   - frames drawn into a framebuffer and copied to the canvas at each swap;
-//     the page's ?frame=K stops drawing after frame K
-//   - a lost WebGL context waited out, and the surface and the program's GL
-//     state made again when the browser gives it back; one not given back
-//     ends the run with one line
-//   - not: other window sizes or styles, more than one window or context,
-//     the pointer (nothing reads it)
+// Who does what.  The front implements every Win32 call of the subset and
+// keeps every Win32 rule: class lookup, argument checks, the creation and
+// destruction messages and their order, the window and GL-context tables,
+// which context is current, the message queue, the pixel-format index, the
+// limits a backend declares, and last errors.  A backend does only the native
+// work below, on its own records (backend_window, backend_context, which it
+// defines), and calls nothing of the front but the block of calls up.
+// Everything runs on the program's one thread.  The backend is chosen at
+// link time: each is a library of its own that implements every backend_
+// call (the CMake option TERRAIN_BACKEND picks one).
+//
+// Failures.  A call that can fail returns false or NULL and, before it
+// returns, records why with layer_fail(error, text): `text` is the cause a
+// failure line shows ("no display", the system's own words), `error` one of
+//   ERROR_NOT_SUPPORTED        the window system cannot do it (no display, no
+//                              GL, a limit of the backend's own)
+//   ERROR_INVALID_PIXEL_FORMAT no pixel format, or a context on a window it
+//                              cannot draw to
+//   ERROR_INVALID_HANDLE       the native context was refused
+// The front never asks a backend to act on a record it has freed, and only
+// calls down with records the backend gave it.
+//
+// The pixel format.  Every window a backend makes offers one pixel format,
+// index 1, fixed when the window is made (X11 fixes a window's visual then):
+// RGBA, double-buffered, at least 8 bits for each of red, green and blue, a
+// depth buffer of at least 16 bits, drawable by a legacy (compatibility)
+// OpenGL 1.1 or later context, or its stand-in (the browser's immediate mode
+// over WebGL).  The front checks what ChoosePixelFormat is asked for and which
+// index SetPixelFormat is given; the backend only says whether it can give
+// that format on this window after all.
+//
+// Contexts and windows.  A context is made for one window's pixel format.
+// backend_make_current may be given a context and another window: WGL allows
+// it when the two windows share a pixel format, and a backend does it if it
+// can (null, SDL); one that cannot (the page, which has one canvas) refuses
+// with ERROR_INVALID_PIXEL_FORMAT.  A refused backend_make_current leaves the
+// front making no context current (it calls backend_release_current), as WGL
+// does after a failed wglMakeCurrent.
+//
+// Style bits.  The front reads WS_CHILD (refused: top-level windows only) and
+// WS_VISIBLE (it calls backend_show_window once the creation messages are
+// sent), and puts the frame layer_window_frame_of_style gives (window_frame.h:
+// WS_CAPTION, WS_DLGFRAME, WS_BORDER) around the client area.  A backend is
+// handed the style for what only the window system can do with it:
+// WS_THICKFRAME (the user may resize; SDL passes it on), WS_SYSMENU,
+// WS_MINIMIZEBOX and WS_MAXIMIZEBOX (the buttons a window manager offers),
+// and a backend may refuse a style it cannot show (the page holds only the
+// captioned frame) with ERROR_NOT_SUPPORTED.  Other bits need not be read.
+//
+// The entry point.  The start-up (main, which calls WinMain) is the
+// backend's.  Before WinMain it sets the program's name for failure lines
+// (layer_set_program_name: the command's base name, or what the page says);
+// gives WinMain the command line without the program's name, a non-null
+// instance, a null previous instance and SW_SHOWDEFAULT; and returns
+// layer_run_status(WinMain's result) through the usual end (exit, not
+// _exit, so that the C library's exit handlers run).  Where a process has
+// them (POSIX), it also opens any of standard input, output and error that
+// the program was started without on /dev/null before anything opens a
+// file, and turns the first SIGINT, SIGTERM or SIGHUP (not an ignored
+// SIGHUP) into the close button's request (layer_queue_close(NULL)) while a
+// second ends the process at once; a signal handler ends a failed run only
+// through layer_end_run_from_signal.  A backend never calls exit itself.
 #pragma once
 
 #include <windows.h>
@@ -50,8 +81,10 @@ struct backend_context;
 // Calls down: what every backend implements.
 // ===========================================================================
 
-// What a backend can hold at once; 0 means no limit.  A call past a limit
-// fails with ERROR_NOT_SUPPORTED and the text given here.
+// What a backend can hold at once; 0 means no limit.  The front checks them:
+// CreateWindowExA and wglCreateContext past a limit fail with
+// ERROR_NOT_SUPPORTED and the text given here, and the backend is not called.
+// Read at every creation; the record must live as long as the program.
 struct backend_limits {
     size_t windows;
     const char* windows_text;
@@ -62,44 +95,66 @@ const backend_limits& backend_limits_of();
 
 // --- windows
 // Readies the backend for a window of this style and outer size (SDL starts
-// its video here); false, with the failure recorded, when it cannot hold one.
+// its video here), before the front checks the backend's limits.  The front
+// has found the class and refused children and menus.  False, with the
+// failure recorded (ERROR_NOT_SUPPORTED: no display, a style or size the
+// backend cannot show), when it cannot hold one.
 bool backend_window_possible(DWORD style, int width, int height);
 // Makes a hidden native window with the client area given, its outer
-// rectangle at (x, y); NULL, with the failure recorded, when it cannot.
+// rectangle at (x, y).  The front has put the frame of the style around the
+// client area: the client's place and size are within int, and the size at
+// least 1x1.  NULL, with the failure recorded (ERROR_NOT_SUPPORTED), when it
+// cannot.  No message is sent from here: the front sends the creation
+// messages once it has the record.
 backend_window* backend_create_window(const char* title, DWORD style, int x, int y, int client_x,
                                       int client_y, int client_width, int client_height);
-// Shows and hides a live window; destroying frees the native window.
+// Shows a hidden window with its caption, and hides a shown one; each is
+// called once per change, on a live window, and cannot fail.
 void backend_show_window(backend_window* window, const char* title);
 void backend_hide_window(backend_window* window);
+// Frees the native window and its record.  Whatever context was current on
+// it the front has released first; contexts made for it may live on.
 void backend_destroy_window(backend_window* window);
 
 // --- input, the clock and waiting
-// Called as PeekMessageA starts, before it looks at any stage.
+// Called as PeekMessageA starts, before it looks at any stage: a backend may
+// note here what must not wait for input (a lost display, a signal).
 void backend_peek_starts();
-// Called when PeekMessageA finds no input waiting: the backend may turn its
-// pending events into input now (the calls up below).
+// Called when PeekMessageA finds no input waiting: the backend turns its
+// pending events into input now (the calls up below), at least until one
+// makes a message, and returns without waiting.  A backend with an unbounded
+// stream of events looks at a bounded number each time.
 void backend_pump_events();
-// Milliseconds on a monotonic clock, for MSG.time.
+// Milliseconds on a monotonic clock, for MSG.time; it may wrap.
 DWORD backend_now();
-// Waits this many milliseconds.
+// Waits this many milliseconds (Sleep), whatever interrupts it; 0 yields.
 void backend_sleep(DWORD milliseconds);
 
 // --- pixel formats and GL contexts
-// A window offers one pixel format (index 1), fixed when it was made.
-// ChoosePixelFormat asks whether it can be had, SetPixelFormat sets it; false,
-// with the failure recorded, when the backend cannot offer it after all.
+// ChoosePixelFormat, once the front has checked the request (RGBA, drawn to a
+// window, OpenGL): can the window give its one format (above)?
+// SetPixelFormat, once the front has checked the index (1) and that the
+// window has no format yet: sets it.  Each false, with the failure recorded
+// (ERROR_INVALID_PIXEL_FORMAT), when the backend cannot offer it after all.
 bool backend_choose_pixel_format(backend_window* window);
 bool backend_set_pixel_format(backend_window* window);
-// A GL context for the window's pixel format, not made current (whatever was
-// current stays so); NULL, with the failure recorded, when none can be made.
+// A GL context for the window's pixel format (the front has checked that the
+// window has it, and the backend's limit), not made current: whatever was
+// current stays so.  NULL, with the failure recorded (ERROR_NOT_SUPPORTED,
+// ERROR_INVALID_HANDLE), when none can be made.
 backend_context* backend_create_context(backend_window* window);
-// Makes the context current on the window; false, with the failure recorded.
+// Makes the context current, drawing to the window (which has its pixel
+// format; see "Contexts and windows" above).  False, with the failure
+// recorded; the front then calls backend_release_current.
 bool backend_make_current(backend_context* context, backend_window* window);
-// Leaves no context current.
+// Leaves no context current; harmless when none is.
 void backend_release_current();
 // Frees a context; if it was current, none is.
 void backend_delete_context(backend_context* context);
-// Shows what the window's current context has drawn.
+// Shows what the window's current context has drawn (the front has checked
+// that a context is current on this window).  It may wait while the window
+// cannot be seen (SDL, minimised) or its context is lost (the page); it
+// cannot fail, and a display lost meanwhile ends the run (layer_end_run).
 void backend_swap(backend_window* window);
 
 // ===========================================================================
@@ -140,7 +195,8 @@ bool layer_queue_key(backend_window* window, const layer_key& key);
 bool layer_queue_close(backend_window* window);
 // The window was exposed: it needs painting again (WM_PAINT follows input).
 void layer_expose(backend_window* window);
-// True while a posted message, a quit request or input waits for the program.
+// True while a posted message, a quit request or input waits for the program:
+// a backend that waits (a hidden window, a lost context) stops waiting then.
 bool layer_message_waiting();
 
 // --- the one way a run ends with a failure
@@ -160,3 +216,13 @@ void layer_end_run(const char* what, const char* cause);
 // The status the start-up returns for WinMain's `result`: 1 once the run has
 // failed.
 int layer_run_status(int result);
+
+// ===========================================================================
+// For the tests: never called by a backend's own code.
+// ===========================================================================
+
+// Puts the front back as it was at start: frees every context and window
+// (through the calls down, with no message sent), every class, every queued
+// message, the last error, the program's name and a failed run's mark.  The
+// tests call it between cases (a test backend's own reset calls it first).
+void layer_reset_front();

@@ -8,32 +8,25 @@
 #include <string.h>
 #include <unistd.h>
 
-static DWORD failure_error = ERROR_SUCCESS;
-static char failure_text[256] = "";
-// Copied, so that the signal path reads only memory of its own.
-static char failure_program_name[64] = "";
-// Set once the run's failure line has been shown: async-signal-safe to read.
-static volatile bool failure_run_failed = false;
-
 void layer_fail(DWORD error, const char* text)
 {
-    failure_error = error;
-    snprintf(failure_text, sizeof failure_text, "%s", text ? text : "");
+    layer_front.error = error;
+    snprintf(layer_front.error_text, sizeof layer_front.error_text, "%s", text ? text : "");
 }
 
 DWORD WINAPI GetLastError(void)
 {
-    return failure_error;
+    return layer_front.error;
 }
 
 void WINAPI SetLastError(DWORD error)
 {
-    failure_error = error;
+    layer_front.error = error;
 }
 
 const char* last_failure_text()
 {
-    return failure_text;
+    return layer_front.error_text;
 }
 
 void show_failure_line(const char*, const char* line)
@@ -41,21 +34,21 @@ void show_failure_line(const char*, const char* line)
     // A run shows one failure line: what follows from the first failure
     // (the start-up's own report of a window that could not be made after
     // the display was lost) is not news.
-    if (!failure_run_failed)
+    if (!layer_front.run_failed)
         fprintf(stderr, "%s\n", line);
 }
 
 void layer_set_program_name(const char* name)
 {
-    snprintf(failure_program_name, sizeof failure_program_name, "%s", name ? name : "");
+    snprintf(layer_front.program_name, sizeof layer_front.program_name, "%s", name ? name : "");
 }
 
 void layer_end_run(const char* what, const char* cause)
 {
     char line[512];
-    snprintf(line, sizeof line, "%s: %s: %s", failure_program_name, what, cause);
-    show_failure_line(failure_program_name, line);
-    failure_run_failed = true;
+    snprintf(line, sizeof line, "%s: %s: %s", layer_front.program_name, what, cause);
+    show_failure_line(layer_front.program_name, line);
+    layer_front.run_failed = 1;
     // The program's loop takes WM_QUIT at its next PeekMessageA and releases
     // its window and context on its way out.
     PostQuitMessage(1);
@@ -77,8 +70,8 @@ void layer_end_run_from_signal(int descriptor, const char* what, const char* cau
     // NOTE: a signal handler may have interrupted anything, the window
     // system's libraries included; no code of the program can safely run, so
     // the process ends here, without the program's own end.
-    if (!failure_run_failed) {
-        const char* const parts[] = {failure_program_name, ": ", what, ": ", cause};
+    if (!layer_front.run_failed) {
+        const char* const parts[] = {layer_front.program_name, ": ", what, ": ", cause};
         for (const char* part : parts)
             failure_write(descriptor, part);
         if (detail && *detail) {
@@ -93,10 +86,10 @@ void layer_end_run_from_signal(int descriptor, const char* what, const char* cau
 
 bool layer_run_failed()
 {
-    return failure_run_failed;
+    return layer_front.run_failed;
 }
 
 int layer_run_status(int result)
 {
-    return failure_run_failed ? 1 : result;
+    return layer_front.run_failed ? 1 : result;
 }

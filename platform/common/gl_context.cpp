@@ -1,27 +1,20 @@
 // wglCreateContext/MakeCurrent/DeleteContext and SwapBuffers: the table of
 // GL contexts and WGL's rules for the current one.  The backend makes,
 // binds, frees and swaps the native contexts.
+#include "failure_text.h"
 #include "layer_common.h"
 
-struct win32_gl_context {
-    backend_context* native;
-};
-
-static std::vector<HGLRC> gl_contexts;
-// The context current on the thread and the window it draws to; NULL, NULL
-// when none is.
-static HGLRC gl_current = nullptr;
-static HWND gl_current_window = nullptr;
+#include <string>
 
 static void gl_none_current()
 {
-    gl_current = nullptr;
-    gl_current_window = nullptr;
+    layer_front.current = nullptr;
+    layer_front.current_window = nullptr;
 }
 
 static bool gl_is_context(HGLRC context)
 {
-    for (HGLRC live : gl_contexts) {
+    for (HGLRC live : layer_front.contexts) {
         if (live == context)
             return true;
     }
@@ -34,7 +27,7 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
     if (!window)
         return nullptr;
     const backend_limits& limits = backend_limits_of();
-    if (limits.contexts && gl_contexts.size() >= limits.contexts) {
+    if (limits.contexts && layer_front.contexts.size() >= limits.contexts) {
         layer_fail(ERROR_NOT_SUPPORTED, limits.contexts_text);
         return nullptr;
     }
@@ -43,28 +36,41 @@ HGLRC WINAPI wglCreateContext(HDC device_context)
     if (!native)
         return nullptr;
     HGLRC context = new win32_gl_context{native};
-    gl_contexts.push_back(context);
+    layer_front.contexts.push_back(context);
     return context;
+}
+
+// Leaves no context current, in the backend and here alike.
+static void gl_release()
+{
+    backend_release_current();
+    gl_none_current();
 }
 
 BOOL WINAPI wglMakeCurrent(HDC device_context, HGLRC context)
 {
     if (!context) {
-        backend_release_current();
-        gl_none_current();
+        gl_release();
         return TRUE;
     }
+    // A failed wglMakeCurrent leaves no context current, as WGL does: the
+    // program must not draw on with the one it had.
     if (!gl_is_context(context)) {
+        gl_release();
         layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
         return FALSE;
     }
     HWND window = layer_drawable_window(device_context);
-    if (!window)
+    if (!window || !backend_make_current(context->native, window->native)) {
+        // The failure recorded is the one that happened, not the release's.
+        const DWORD error = layer_front.error;
+        const std::string text = last_failure_text();
+        gl_release();
+        layer_fail(error, text.c_str());
         return FALSE;
-    if (!backend_make_current(context->native, window->native))
-        return FALSE;
-    gl_current = context;
-    gl_current_window = window;
+    }
+    layer_front.current = context;
+    layer_front.current_window = window;
     return TRUE;
 }
 
@@ -74,12 +80,12 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
         layer_fail(ERROR_INVALID_HANDLE, "not a GL context");
         return FALSE;
     }
-    if (gl_current == context)
+    if (layer_front.current == context)
         gl_none_current();
     backend_delete_context(context->native);
-    for (size_t i = 0; i < gl_contexts.size(); ++i) {
-        if (gl_contexts[i] == context) {
-            gl_contexts.erase(gl_contexts.begin() + i);
+    for (size_t i = 0; i < layer_front.contexts.size(); ++i) {
+        if (layer_front.contexts[i] == context) {
+            layer_front.contexts.erase(layer_front.contexts.begin() + i);
             break;
         }
     }
@@ -90,10 +96,16 @@ BOOL WINAPI wglDeleteContext(HGLRC context)
 void layer_forget_current_window(HWND window)
 {
     // The context lives on, current nowhere, as when its window goes on Windows.
-    if (gl_current_window == window) {
-        backend_release_current();
-        gl_none_current();
-    }
+    if (layer_front.current_window == window)
+        gl_release();
+}
+
+void layer_delete_all_contexts()
+{
+    if (layer_front.current)
+        gl_release();
+    while (!layer_front.contexts.empty())
+        wglDeleteContext(layer_front.contexts.back());
 }
 
 BOOL WINAPI SwapBuffers(HDC device_context)
@@ -101,7 +113,7 @@ BOOL WINAPI SwapBuffers(HDC device_context)
     HWND window = layer_drawable_window(device_context);
     if (!window)
         return FALSE;
-    if (!gl_current || gl_current_window != window) {
+    if (!layer_front.current || layer_front.current_window != window) {
         layer_fail(ERROR_INVALID_HANDLE, "no GL context is current on this window");
         return FALSE;
     }

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <deque>
+#include <signal.h>
+#include <string>
 #include <vector>
 
 // A window's private device context (CS_OWNDC): one per window, for its
@@ -27,7 +29,80 @@ struct win32_window {
     backend_window* native;
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
+    // Which window this is: a window freed inside its own window procedure
+    // may be followed by a new one at the same address.
+    unsigned long serial;
 };
+
+struct win32_gl_context {
+    backend_context* native;
+};
+
+// A registered window class.
+struct layer_class {
+    std::string name;
+    ATOM atom;
+    WNDPROC procedure;
+};
+
+// A message in the queue's input stage, with the modifiers (layer_modifier
+// bits) held when it happened.
+struct layer_input_entry {
+    MSG message;
+    int modifiers;
+};
+
+// The stock objects: distinct addresses the programs only pass back to us.
+struct win32_icon {
+    int unused;
+};
+struct win32_cursor {
+    int unused;
+};
+struct win32_gdi_object {
+    int unused;
+};
+
+// The front's whole state: every file of common/ keeps what it owns here and
+// nowhere else, and layer_reset_front puts it back as it was at start.
+struct layer_front_state {
+    // failure.cpp: the last error, and the run's end with a failure.
+    DWORD error = ERROR_SUCCESS;
+    char error_text[256] = "";
+    // Copied, so that the signal path reads only memory of its own.
+    char program_name[64] = "";
+    // Set once the run's failure line has been shown: read by the signal
+    // path, where only a volatile sig_atomic_t is safe to read.
+    volatile sig_atomic_t run_failed = 0;
+
+    // window_classes.cpp: registered classes live until the process ends, as
+    // on Windows.
+    std::vector<layer_class> classes;
+    win32_icon application_icon = {};
+    win32_cursor arrow_cursor = {};
+    win32_gdi_object black_brush = {};
+
+    // window_table.cpp: live windows in creation order (a handful at most, so
+    // every lookup is a scan), and the serial the next one gets.
+    std::vector<HWND> windows;
+    unsigned long next_window_serial = 1;
+
+    // gl_context.cpp: live contexts; the context current on the thread and
+    // the window it draws to, NULL and NULL when none is.
+    std::vector<HGLRC> contexts;
+    HGLRC current = nullptr;
+    HWND current_window = nullptr;
+
+    // message_queue.cpp: posted messages, the input stage, and WM_QUIT, which
+    // is a request rather than a queued message (several merge into one).
+    std::deque<MSG> posted;
+    std::deque<layer_input_entry> input;
+    bool quit_requested = false;
+    int quit_code = 0;
+    // Modifiers held when the last key message was taken off the queue.
+    int key_modifiers = 0;
+};
+extern layer_front_state layer_front;
 
 // --- failure.cpp: the run's end with a failure.
 // True once the run has shown its failure line: it ends with status 1.
@@ -62,9 +137,13 @@ HWND layer_drawable_window(HDC device_context);
 // The registered window procedure of a class name (or atom); NULL if unknown.
 WNDPROC layer_class_procedure(LPCSTR class_name);
 
+// --- window_table.cpp and gl_context.cpp, for layer_reset_front
+// Frees every live window (and its messages) with no message sent.
+void layer_release_all_windows();
+// Frees every live context, leaving none current.
+void layer_delete_all_contexts();
+
 // --- message_queue.cpp
-// True while a posted message, a quit request or input waits.
-bool layer_message_waiting();
 // Drops every queued message addressed to a window being destroyed.
 void layer_forget_window_messages(HWND window);
 // Appends a message to the input stage, with the modifiers (layer_modifier

@@ -11,20 +11,6 @@
 // the keys and requests that end the run.
 static const size_t queue_input_limit = 256;
 
-// A message in the input stage, with the modifiers (layer_modifier bits)
-// held when it happened.
-struct queue_input_entry {
-    MSG message;
-    int modifiers;
-};
-
-static std::deque<MSG> queue_posted;
-static std::deque<queue_input_entry> queue_input;
-// WM_QUIT is a request, not a queued message: several merge into one.
-static bool queue_quit_requested = false;
-static int queue_quit_code = 0;
-static int queue_key_modifiers = 0;
-
 static MSG queue_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     MSG made = {window, message, wparam, lparam, backend_now(), {0, 0}};
@@ -51,7 +37,7 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam
         layer_fail(ERROR_INVALID_WINDOW_HANDLE, "not a window");
         return FALSE;
     }
-    queue_posted.push_back(queue_message(window, message, wparam, lparam));
+    layer_front.posted.push_back(queue_message(window, message, wparam, lparam));
     return TRUE;
 }
 
@@ -59,18 +45,18 @@ void WINAPI PostQuitMessage(int exit_code)
 {
     // NOTE: Wine keeps the last exit code when several requests merge.  A run
     // that has failed ends with status 1 whatever is asked after it.
-    queue_quit_requested = true;
-    queue_quit_code = layer_run_failed() ? 1 : exit_code;
+    layer_front.quit_requested = true;
+    layer_front.quit_code = layer_run_failed() ? 1 : exit_code;
 }
 
 // WM_QUIT, if requested, into `message`.
 static bool queue_take_quit(MSG* message, bool removing)
 {
-    if (!queue_quit_requested)
+    if (!layer_front.quit_requested)
         return false;
-    *message = queue_message(nullptr, WM_QUIT, static_cast<WPARAM>(queue_quit_code), 0);
+    *message = queue_message(nullptr, WM_QUIT, static_cast<WPARAM>(layer_front.quit_code), 0);
     if (removing)
-        queue_quit_requested = false;
+        layer_front.quit_requested = false;
     return true;
 }
 
@@ -87,11 +73,11 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filte
     const bool removing = (remove & PM_REMOVE) != 0;
     backend_peek_starts();
 
-    for (auto posted = queue_posted.begin(); posted != queue_posted.end(); ++posted) {
+    for (auto posted = layer_front.posted.begin(); posted != layer_front.posted.end(); ++posted) {
         if (queue_accepts(*posted, window, filter_min, filter_max)) {
             *message = *posted;
             if (removing)
-                queue_posted.erase(posted);
+                layer_front.posted.erase(posted);
             return TRUE;
         }
     }
@@ -101,20 +87,20 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filter_min, UINT filte
     // before any input.
     if (queue_take_quit(message, removing))
         return TRUE;
-    if (queue_input.empty()) {
+    if (layer_front.input.empty()) {
         backend_pump_events();
         if (queue_take_quit(message, removing))
             return TRUE;
     }
-    for (auto input = queue_input.begin(); input != queue_input.end(); ++input) {
+    for (auto input = layer_front.input.begin(); input != layer_front.input.end(); ++input) {
         if (queue_accepts(input->message, window, filter_min, filter_max)) {
             *message = input->message;
             if (removing) {
                 // The key state TranslateMessage sees is the one of the key
                 // message last taken off the queue, as GetKeyState is.
                 if (queue_is_key_message(input->message.message))
-                    queue_key_modifiers = input->modifiers;
-                queue_input.erase(input);
+                    layer_front.key_modifiers = input->modifiers;
+                layer_front.input.erase(input);
             }
             return TRUE;
         }
@@ -142,15 +128,15 @@ LRESULT WINAPI DispatchMessageA(const MSG* message)
 
 void layer_forget_window_messages(HWND window)
 {
-    for (auto posted = queue_posted.begin(); posted != queue_posted.end();)
-        posted = posted->hwnd == window ? queue_posted.erase(posted) : posted + 1;
-    for (auto input = queue_input.begin(); input != queue_input.end();)
-        input = input->message.hwnd == window ? queue_input.erase(input) : input + 1;
+    for (auto posted = layer_front.posted.begin(); posted != layer_front.posted.end();)
+        posted = posted->hwnd == window ? layer_front.posted.erase(posted) : posted + 1;
+    for (auto input = layer_front.input.begin(); input != layer_front.input.end();)
+        input = input->message.hwnd == window ? layer_front.input.erase(input) : input + 1;
 }
 
 bool layer_message_waiting()
 {
-    return !queue_posted.empty() || queue_quit_requested || !queue_input.empty();
+    return !layer_front.posted.empty() || layer_front.quit_requested || !layer_front.input.empty();
 }
 
 // Messages that may end the run: never dropped.
@@ -162,9 +148,9 @@ static bool queue_is_ending(const MSG& message)
 
 bool layer_queue_input(const MSG& message, int modifiers)
 {
-    if (queue_input.size() >= queue_input_limit && !queue_is_ending(message))
+    if (layer_front.input.size() >= queue_input_limit && !queue_is_ending(message))
         return false;
-    queue_input.push_back({message, modifiers});
+    layer_front.input.push_back({message, modifiers});
     return true;
 }
 
@@ -184,5 +170,5 @@ void WINAPI Sleep(DWORD milliseconds)
 
 int layer_key_modifiers()
 {
-    return queue_key_modifiers;
+    return layer_front.key_modifiers;
 }

@@ -5,15 +5,6 @@
 #include <strings.h>
 #include <vector>
 
-struct class_record {
-    std::string name;
-    ATOM atom;
-    WNDPROC procedure;
-};
-
-// Registered classes live until the process ends, as on Windows.
-static std::vector<class_record> class_records;
-
 // Win32 allocates class atoms from 0xC000 up.
 static const ATOM class_first_atom = 0xC000;
 
@@ -23,11 +14,11 @@ static bool class_name_is_atom(LPCSTR name)
     return reinterpret_cast<uintptr_t>(name) < 0x10000;
 }
 
-static const class_record* class_find(LPCSTR name)
+static const layer_class* class_find(LPCSTR name)
 {
     if (!name)
         return nullptr;
-    for (const class_record& record : class_records) {
+    for (const layer_class& record : layer_front.classes) {
         if (class_name_is_atom(name) ? record.atom == reinterpret_cast<uintptr_t>(name)
                                      : strcasecmp(record.name.c_str(), name) == 0)
             return &record;
@@ -46,35 +37,22 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* window_class)
         layer_fail(ERROR_CLASS_ALREADY_EXISTS, "the window class is already registered");
         return 0;
     }
-    const ATOM atom = static_cast<ATOM>(class_first_atom + class_records.size());
-    class_records.push_back({window_class->lpszClassName, atom, window_class->lpfnWndProc});
+    const ATOM atom = static_cast<ATOM>(class_first_atom + layer_front.classes.size());
+    layer_front.classes.push_back({window_class->lpszClassName, atom, window_class->lpfnWndProc});
     return atom;
 }
 
 WNDPROC layer_class_procedure(LPCSTR class_name)
 {
-    const class_record* record = class_find(class_name);
+    const layer_class* record = class_find(class_name);
     return record ? record->procedure : nullptr;
 }
 
-// The stock objects: distinct addresses the programs only pass back to us.
-struct win32_icon {
-    int unused;
-};
-struct win32_cursor {
-    int unused;
-};
-struct win32_gdi_object {
-    int unused;
-};
-static win32_icon class_application_icon;
-static win32_cursor class_arrow_cursor;
-static win32_gdi_object class_black_brush;
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
 {
     if (!instance && name == IDI_APPLICATION)
-        return &class_application_icon;
+        return &layer_front.application_icon;
     layer_fail(ERROR_RESOURCE_NAME_NOT_FOUND, "only the stock application icon is available");
     return nullptr;
 }
@@ -82,7 +60,7 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
 {
     if (!instance && name == IDC_ARROW)
-        return &class_arrow_cursor;
+        return &layer_front.arrow_cursor;
     layer_fail(ERROR_RESOURCE_NAME_NOT_FOUND, "only the stock arrow cursor is available");
     return nullptr;
 }
@@ -90,7 +68,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
 HGDIOBJ WINAPI GetStockObject(int object)
 {
     if (object == BLACK_BRUSH)
-        return &class_black_brush;
+        return &layer_front.black_brush;
     layer_fail(ERROR_INVALID_PARAMETER, "only the black stock brush is available");
     return nullptr;
 }

@@ -4,8 +4,7 @@
 #include "layer_common.h"
 #include "window_frame.h"
 
-// Live windows in creation order: a handful at most, so every lookup is a scan.
-static std::vector<HWND> window_order;
+#include <limits.h>
 
 // A WM_SIZE/WM_MOVE lParam: low word first, each cut to 16 bits.
 static LPARAM window_pack(int low, int high)
@@ -13,13 +12,28 @@ static LPARAM window_pack(int low, int high)
     return static_cast<LPARAM>((static_cast<DWORD>(high & 0xFFFF) << 16) | (low & 0xFFFF));
 }
 
+// `value` moved inwards by `by` pixels, held within int: a caller's size or
+// place may be anything, CW_USEDEFAULT (INT_MIN) included.
+static int window_inset(int value, long long by)
+{
+    const long long moved = value + by;
+    return moved < INT_MIN ? INT_MIN : moved > INT_MAX ? INT_MAX : static_cast<int>(moved);
+}
+
+// True while `window` is still the live window numbered `serial`: a window
+// procedure may have destroyed it and made another at the same address.
+static bool window_still(HWND window, unsigned long serial)
+{
+    return layer_is_window(window) && window->serial == serial;
+}
+
 // Takes a window out of the table and frees it; its messages go with it.  No
 // message is sent.
 static void window_release(HWND window)
 {
-    for (size_t i = 0; i < window_order.size(); ++i) {
-        if (window_order[i] == window) {
-            window_order.erase(window_order.begin() + i);
+    for (size_t i = 0; i < layer_front.windows.size(); ++i) {
+        if (layer_front.windows[i] == window) {
+            layer_front.windows.erase(layer_front.windows.begin() + i);
             break;
         }
     }
@@ -36,24 +50,32 @@ static void window_release(HWND window)
 static bool window_send_creation_messages(HWND window, CREATESTRUCTA* create, int client_x, int client_y)
 {
     // The window procedure runs before CreateWindowExA returns, with a
-    // usable HWND, as on Windows.
+    // usable HWND, as on Windows; after each message the window may be gone.
+    const unsigned long serial = window->serial;
     if (!SendMessageA(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(create))) {
-        SendMessageA(window, WM_NCDESTROY, 0, 0);
-        window_release(window);
+        if (window_still(window, serial)) {
+            SendMessageA(window, WM_NCDESTROY, 0, 0);
+            if (window_still(window, serial))
+                window_release(window);
+        }
         layer_fail(ERROR_SUCCESS, "the window procedure refused WM_NCCREATE");
         return false;
     }
-    if (SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {
-        DestroyWindow(window);
+    if (window_still(window, serial) &&
+        SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(create)) == -1) {
+        if (window_still(window, serial))
+            DestroyWindow(window);
         layer_fail(ERROR_SUCCESS, "the window procedure refused WM_CREATE");
         return false;
     }
-    if (!layer_is_window(window)) {
+    if (window_still(window, serial))
+        SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(window->client_width, window->client_height));
+    if (window_still(window, serial))
+        SendMessageA(window, WM_MOVE, 0, window_pack(client_x, client_y));
+    if (!window_still(window, serial)) {
         layer_fail(ERROR_SUCCESS, "the window was destroyed while it was being created");
         return false;
     }
-    SendMessageA(window, WM_SIZE, SIZE_RESTORED, window_pack(window->client_width, window->client_height));
-    SendMessageA(window, WM_MOVE, 0, window_pack(client_x, client_y));
     return true;
 }
 
@@ -73,20 +95,21 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     if (!backend_window_possible(style, width, height))
         return nullptr;
     const backend_limits& limits = backend_limits_of();
-    if (limits.windows && window_order.size() >= limits.windows) {
+    if (limits.windows && layer_front.windows.size() >= limits.windows) {
         layer_fail(ERROR_NOT_SUPPORTED, limits.windows_text);
         return nullptr;
     }
 
     const char* title = window_name ? window_name : "";
     const layer_window_frame frame = layer_window_frame_of_style(style);
-    const int client_x = x + frame.left;
-    const int client_y = y + frame.top;
-    const int client_width = width - frame.left - frame.right;
-    const int client_height = height - frame.top - frame.bottom;
+    const int client_x = window_inset(x, frame.left);
+    const int client_y = window_inset(y, frame.top);
+    const int client_width = window_inset(width, -(frame.left + frame.right));
+    const int client_height = window_inset(height, -(frame.top + frame.bottom));
     HWND window = new win32_window{};
     window->procedure = procedure;
     window->style = style;
+    window->serial = layer_front.next_window_serial++;
     window->client_width = client_width > 1 ? client_width : 1;
     window->client_height = client_height > 1 ? client_height : 1;
     window->device_context.window = window;
@@ -96,19 +119,21 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
         delete window;
         return nullptr;
     }
-    window_order.push_back(window);
+    layer_front.windows.push_back(window);
 
     CREATESTRUCTA create = {param,  instance, menu,       parent,     height,     width,
                             y,      x,        static_cast<LONG>(style), window_name, class_name, ex_style};
     if (!window_send_creation_messages(window, &create, client_x, client_y))
         return nullptr;
-    if ((style & WS_VISIBLE) && layer_is_window(window)) {
+    const unsigned long serial = window->serial;
+    if (style & WS_VISIBLE) {
         backend_show_window(window->native, title);
         SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         // A window that appears needs painting: WM_PAINT follows any input.
-        layer_expose_window(window);
+        if (window_still(window, serial))
+            layer_expose_window(window);
     }
-    return layer_is_window(window) ? window : nullptr;
+    return window_still(window, serial) ? window : nullptr;
 }
 
 BOOL WINAPI DestroyWindow(HWND window)
@@ -137,11 +162,17 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lpa
     return window->procedure(window, message, wparam, lparam);
 }
 
+void layer_release_all_windows()
+{
+    while (!layer_front.windows.empty())
+        window_release(layer_front.windows.back());
+}
+
 bool layer_is_window(HWND window)
 {
     if (!window)
         return false;
-    for (HWND live : window_order) {
+    for (HWND live : layer_front.windows) {
         if (live == window)
             return true;
     }
@@ -151,8 +182,8 @@ bool layer_is_window(HWND window)
 HWND layer_window_of_native(backend_window* native)
 {
     if (!native)
-        return window_order.empty() ? nullptr : window_order.front();
-    for (HWND live : window_order) {
+        return layer_front.windows.empty() ? nullptr : layer_front.windows.front();
+    for (HWND live : layer_front.windows) {
         if (live->native == native)
             return live;
     }
@@ -161,7 +192,7 @@ HWND layer_window_of_native(backend_window* native)
 
 HWND layer_window_of_dc(HDC device_context)
 {
-    for (HWND live : window_order) {
+    for (HWND live : layer_front.windows) {
         if (&live->device_context == device_context)
             return live;
     }
@@ -187,7 +218,7 @@ void layer_validate_window(HWND window)
 
 HWND layer_window_needing_paint(HWND filter)
 {
-    for (HWND live : window_order) {
+    for (HWND live : layer_front.windows) {
         if (live->needs_paint && (!filter || filter == live))
             return live;
     }

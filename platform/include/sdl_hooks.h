@@ -17,10 +17,6 @@ bool layer_signal_pending();
 // watchdog.
 void layer_clear_signal();
 
-// The name that begins a failure line; the layer's start-up sets it from
-// the command line.
-void layer_set_program_name(const char* name);
-
 // Libraries' stderr, captured while the layer starts them (sdl_chatter.cpp).
 // Sends stderr to a capture; `what` names the step ("cannot create the
 // window") for the one line printed should a library abort inside it.

@@ -3,39 +3,27 @@
 // them; a clock that moves only when the program sleeps.
 #include "null_backend.h"
 
-#include <deque>
-
-struct input_event {
-    enum { key, close, expose } kind;
-    backend_window* window;
-    layer_key pressed;
-};
-
-static std::deque<input_event> input_pending;
-static DWORD input_clock = 0;
+void null_press(backend_window* window, const layer_key& key)
+{
+    null.pending.push_back({null_event::key, window, key});
+}
 
 void null_press_key(backend_window* window, int virtual_key, bool down, int modifiers)
 {
-    // The US keyboard's first key with that virtual key (of a pair, the left).
     int usage = 0;
     while (usage < 256 && layer_virtual_key(usage) != virtual_key)
         ++usage;
-    input_pending.push_back({input_event::key, window, {usage, down, false, modifiers}});
+    null_press(window, {usage, down, false, modifiers});
 }
 
 void null_request_close(backend_window* window)
 {
-    input_pending.push_back({input_event::close, window, {}});
+    null.pending.push_back({null_event::close, window, {}});
 }
 
 void null_expose(backend_window* window)
 {
-    input_pending.push_back({input_event::expose, window, {}});
-}
-
-void null_reset_input()
-{
-    input_pending.clear();
+    null.pending.push_back({null_event::expose, window, {}});
 }
 
 void backend_peek_starts()
@@ -47,24 +35,24 @@ void backend_peek_starts()
 // is read.
 void backend_pump_events()
 {
-    while (!input_pending.empty()) {
-        const input_event event = input_pending.front();
-        input_pending.pop_front();
-        if (event.kind == input_event::expose)
+    while (!null.pending.empty()) {
+        const null_event event = null.pending.front();
+        null.pending.pop_front();
+        if (event.kind == null_event::expose)
             layer_expose(event.window);
-        else if (event.kind == input_event::key ? layer_queue_key(event.window, event.pressed)
-                                                : layer_queue_close(event.window))
+        else if (event.kind == null_event::key ? layer_queue_key(event.window, event.pressed)
+                                               : layer_queue_close(event.window))
             return;
     }
 }
 
 DWORD backend_now()
 {
-    return input_clock;
+    return null.clock;
 }
 
 void backend_sleep(DWORD milliseconds)
 {
     null_tell("sleep", {double(milliseconds)});
-    input_clock += milliseconds;
+    null.clock += milliseconds;
 }

@@ -4,26 +4,17 @@
 
 #include <algorithm>
 
-static std::vector<backend_window*> window_list;
-static backend_limits window_limits = {0, "", 0, ""};
-static null_listener window_listener;
-
-struct window_failure {
-    bool armed;
-    DWORD error;
-    std::string text;
-};
-static window_failure window_failures[null_call_count];
+null_state null;
 
 void null_tell(const char* call, const std::vector<double>& values)
 {
-    if (window_listener)
-        window_listener(call, values);
+    if (null.listener)
+        null.listener(call, values);
 }
 
 bool null_fails(null_call call)
 {
-    window_failure& failure = window_failures[call];
+    null_failure& failure = null.failures[call];
     if (!failure.armed)
         return false;
     failure.armed = false;
@@ -33,37 +24,36 @@ bool null_fails(null_call call)
 
 void null_fail_next(null_call call, DWORD error, const char* text)
 {
-    window_failures[call] = {true, error, text};
+    null.failures[call] = {true, error, text};
 }
 
 void null_set_limits(const backend_limits& limits)
 {
-    window_limits = limits;
+    null.limits = limits;
 }
 
 void null_listen(null_listener listener)
 {
-    window_listener = std::move(listener);
+    null.listener = std::move(listener);
 }
 
 void null_reset()
 {
-    for (window_failure& failure : window_failures)
-        failure.armed = false;
-    window_limits = {0, "", 0, ""};
-    window_listener = nullptr;
-    null_reset_input();
-    null_reset_contexts();
+    // The front frees what is left through the calls down, which no listener
+    // of the case just ended should hear.
+    null.listener = nullptr;
+    layer_reset_front();
+    null = null_state();
 }
 
 const std::vector<backend_window*>& null_windows()
 {
-    return window_list;
+    return null.windows;
 }
 
 const backend_limits& backend_limits_of()
 {
-    return window_limits;
+    return null.limits;
 }
 
 bool backend_window_possible(DWORD style, int width, int height)
@@ -79,9 +69,9 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
                                 double(client_width), double(client_height)});
     if (null_fails(null_create_window))
         return nullptr;
-    window_list.push_back(
+    null.windows.push_back(
         new backend_window{title, style, x, y, client_x, client_y, client_width, client_height, false});
-    return window_list.back();
+    return null.windows.back();
 }
 
 void backend_show_window(backend_window* window, const char*)
@@ -99,7 +89,7 @@ void backend_hide_window(backend_window* window)
 void backend_destroy_window(backend_window* window)
 {
     null_tell("destroy_window");
-    window_list.erase(std::find(window_list.begin(), window_list.end(), window));
+    null.windows.erase(std::find(null.windows.begin(), null.windows.end(), window));
     delete window;
 }
 

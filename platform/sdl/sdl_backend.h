@@ -1,3 +1,14 @@
+// The SDL backend: SDL2 on X11 or Wayland, and SDL's offscreen driver for the
+// tests.
+//   - any number of windows, each with its own SDL GL context or several
+//   - keys, close requests and exposure read from SDL's queue at PeekMessageA
+//   - SIGINT/SIGTERM/SIGHUP turned into the close button's request
+//   - X errors and the libraries' stderr caught while windows and contexts
+//     are made; a lost display ends the run with one line
+//   - a swap on a minimised or unmapped window waits until it is shown again
+//   - not: window moves or resizes after creation, the pointer, touch and
+//     text events (nothing reads them)
+//
 // The SDL backend's own records and the calls its files make to one another.
 // None of this is part of the Win32 surface; every name carries the layer_
 // prefix.  What it implements for the front, and the calls it makes up into

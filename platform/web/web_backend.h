@@ -1,3 +1,14 @@
+// The browser backend: a page of html5.h and WebGL, built with Emscripten.
+//   - one 640x480 captioned window (the frame in page.html) and one context
+//   - keys and the caption's close button, delivered while the program yields
+//   - frames drawn into a framebuffer and copied to the canvas at each swap;
+//     the page's ?frame=K stops drawing after frame K
+//   - a lost WebGL context waited out, and the surface and the program's GL
+//     state made again when the browser gives it back; one not given back
+//     ends the run with one line
+//   - not: other window sizes or styles, more than one window or context (a
+//     context is refused on another window), the pointer (nothing reads it)
+//
 // The browser backend's own records and the calls its files make to one
 // another.  None of this is part of the Win32 surface; every name carries the
 // layer_ prefix.  What it implements for the front, and the calls it makes up

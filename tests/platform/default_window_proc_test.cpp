@@ -24,7 +24,11 @@ protected:
         ASSERT_NE(window, nullptr);
         recorded.clear();
     }
-    void TearDown() override { clean_up_windows(); }
+    void TearDown() override
+    {
+        clean_up_windows();
+        null_reset();
+    }
 
     // Runs the programs' loop until WM_QUIT (or the queue runs dry).
     bool run_until_quit()

@@ -1,5 +1,7 @@
-// Pixel formats and WGL contexts over SDL, and a frame drawn the programs'
-// way and read back.
+// What SDL's GL does with the programs' format: a swap that asks GL nothing,
+// and a frame drawn the programs' way and read back (the pixel-format and
+// WGL rules are the contract suite's, backend_contract_test.cpp).
+#include "sdl_driver.h"
 #include "test_window.h"
 
 #include <GL/gl.h>
@@ -46,83 +48,6 @@ protected:
     HDC dc = nullptr;
 };
 
-TEST_F(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
-{
-    PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
-    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
-    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
-    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
-
-    request = viewer_pixel_format();
-    request.dwFlags &= ~PFD_SUPPORT_OPENGL;
-    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = viewer_pixel_format();
-    request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
-    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    request = viewer_pixel_format();
-    request.iPixelType = PFD_TYPE_COLORINDEX;
-    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
-    EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
-}
-
-TEST_F(gl, a_window_takes_one_pixel_format_once)
-{
-    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
-    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
-    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
-    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
-    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
-}
-
-TEST_F(gl, contexts_need_a_pixel_format_first)
-{
-    EXPECT_EQ(wglCreateContext(dc), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
-}
-
-TEST_F(gl, creating_a_context_leaves_the_current_one_current)
-{
-    set_format();
-    HGLRC first = wglCreateContext(dc);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
-
-    ASSERT_TRUE(wglMakeCurrent(dc, first));
-    SDL_GLContext current = SDL_GL_GetCurrentContext();
-    ASSERT_NE(current, nullptr);
-    HGLRC second = wglCreateContext(dc);
-    ASSERT_NE(second, nullptr);
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), current);
-
-    EXPECT_TRUE(wglDeleteContext(second));
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), current);
-    EXPECT_TRUE(wglDeleteContext(first));
-}
-
-TEST_F(gl, make_current_binds_and_unbinds_and_deleting_the_current_context_unbinds_it)
-{
-    set_format();
-    HGLRC context = wglCreateContext(dc);
-    ASSERT_NE(context, nullptr);
-    ASSERT_TRUE(wglMakeCurrent(dc, context));
-    EXPECT_NE(glGetString(GL_VERSION), nullptr);
-    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
-
-    ASSERT_TRUE(wglMakeCurrent(dc, context));
-    EXPECT_TRUE(wglDeleteContext(context));
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
-    EXPECT_FALSE(wglDeleteContext(context));
-    EXPECT_FALSE(wglMakeCurrent(dc, context));
-}
-
-TEST_F(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
-{
-    set_format();
-    EXPECT_FALSE(SwapBuffers(dc));
-}
-
 // On Windows a swap makes no GL call: whether to flush is decided once, when
 // the context is made, not asked of GL every frame.
 TEST_F(gl, swap_buffers_asks_gl_nothing)
@@ -144,6 +69,7 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     HGLRC context = wglCreateContext(dc);
     ASSERT_NE(context, nullptr);
     ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
 
     GLint depth_bits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depth_bits);

@@ -11,7 +11,11 @@ namespace {
 
 class message_queue : public ::testing::Test {
 protected:
-    void TearDown() override { clean_up_windows(); }
+    void TearDown() override
+    {
+        clean_up_windows();
+        null_reset();
+    }
 };
 
 MSG take()
@@ -87,6 +91,9 @@ TEST_F(message_queue, paint_follows_input_and_stops_once_validated)
     DispatchMessageA(&paint);  // DefWindowProcA validates
     MSG none;
     EXPECT_FALSE(PeekMessageA(&none, nullptr, 0, 0, PM_REMOVE));
+    // Exposed again by the window system: painted again.
+    null_expose(null_windows()[0]);
+    EXPECT_EQ(take().hwnd, window);
 }
 
 TEST_F(message_queue, sent_messages_run_inside_the_call_and_posted_ones_wait_for_dispatch)

@@ -1,11 +1,12 @@
 #include "test_window.h"
 
-#include <stdlib.h>
+#include "../../platform/common/backend.h"
 
 std::vector<recorded_message> recorded;
 std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 
 static std::vector<HWND> test_windows;
+static bool registered = false;
 
 static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
@@ -16,14 +17,9 @@ static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam,
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-void use_offscreen_video()
-{
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-}
-
 HWND make_test_window(DWORD style)
 {
-    static bool registered = false;
+    // Registered anew after each reset of the front.
     if (!registered) {
         WNDCLASSA window_class = {};
         window_class.style = CS_OWNDC;
@@ -39,16 +35,6 @@ HWND make_test_window(DWORD style)
     if (window)
         test_windows.push_back(window);
     return window;
-}
-
-SDL_Window* only_sdl_window()
-{
-    SDL_Window* found = nullptr;
-    for (Uint32 id = 1; id < 256; ++id) {
-        if (SDL_Window* window = SDL_GetWindowFromID(id))
-            found = window;
-    }
-    return found;
 }
 
 std::vector<recorded_message> recorded_of(UINT message)
@@ -73,18 +59,6 @@ int pump_messages(int limit)
     return taken;
 }
 
-void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat)
-{
-    SDL_Event event = {};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
-    event.key.keysym.mod = modifiers;
-    SDL_PushEvent(&event);
-}
-
 void clean_up_windows()
 {
     window_hook = nullptr;
@@ -93,4 +67,6 @@ void clean_up_windows()
     test_windows.clear();
     pump_messages();
     recorded.clear();
+    layer_reset_front();
+    registered = false;
 }

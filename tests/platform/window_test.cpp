@@ -8,13 +8,18 @@
 #include "failure_text.h"
 
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <string>
 
 namespace {
 
 class windows : public ::testing::Test {
 protected:
-    void TearDown() override { clean_up_windows(); }
+    void TearDown() override
+    {
+        clean_up_windows();
+        null_reset();
+    }
 };
 
 std::vector<UINT> recorded_numbers()
@@ -165,6 +170,62 @@ TEST_F(windows, own_dc_is_the_same_every_time_and_survives_release)
     EXPECT_EQ(ReleaseDC(window, first), 1);
     EXPECT_EQ(GetDC(window), first);
     EXPECT_EQ(ReleaseDC(window, nullptr), 0);
+}
+
+TEST_F(windows, the_backends_limits_refuse_windows_and_contexts_before_it_is_asked)
+{
+    null_set_limits({1, "one window only", 1, "one context only"});
+    HWND window = make_test_window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(make_test_window(), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_STREQ(last_failure_text(), "one window only");
+    EXPECT_EQ(null_windows().size(), 1u);
+
+    HDC dc = GetDC(window);
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
+    ASSERT_TRUE(SetPixelFormat(dc, 1, &request));
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(wglCreateContext(dc), nullptr);
+    EXPECT_STREQ(last_failure_text(), "one context only");
+    wglDeleteContext(context);
+}
+
+// CW_USEDEFAULT is INT_MIN: the frame taken off such a size or added to such
+// a place must not wrap round.
+TEST_F(windows, sizes_and_places_at_the_ends_of_int_keep_within_it)
+{
+    ASSERT_NE(make_test_window(WS_POPUP), nullptr);  // registers the class
+    ASSERT_NE(CreateWindowExA(0, "test_window", "", WS_POPUP | WS_CAPTION, INT_MAX, INT_MIN, INT_MIN,
+                              INT_MIN + 1, nullptr, nullptr, nullptr, nullptr),
+              nullptr);
+    const backend_window* made = null_windows().at(1);
+    EXPECT_EQ(std::vector<int>({made->client_x, made->client_y, made->client_width, made->client_height}),
+              std::vector<int>({INT_MAX, INT_MIN + 22, 1, 1}));
+}
+
+// A window procedure that destroys its window while it is being made and
+// makes another, which may take the same address: the first creation fails
+// and sends the second window nothing of its own.
+TEST_F(windows, a_window_replaced_while_it_is_made_is_not_mistaken_for_its_successor)
+{
+    HWND replacement = nullptr;
+    bool replaced = false;
+    window_hook = [&](HWND window, UINT message, WPARAM, LPARAM, LRESULT*) {
+        if (message == WM_SIZE && !replaced) {
+            replaced = true;
+            DestroyWindow(window);
+            replacement = make_test_window(WS_POPUP);
+        }
+        return false;
+    };
+    EXPECT_EQ(make_test_window(), nullptr);
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_TRUE(recorded_of(WM_SHOWWINDOW).empty());
+    EXPECT_EQ(recorded_of(WM_MOVE).size(), 1u);  // the replacement's own
+    ASSERT_EQ(null_windows().size(), 1u);
+    EXPECT_FALSE(null_windows()[0]->shown);
 }
 
 }  // namespace
