@@ -60,10 +60,11 @@
 // gives WinMain the command line without the program's name, a non-null
 // instance, a null previous instance and SW_SHOWDEFAULT; and returns
 // layer_run_status(WinMain's result) through the usual end (exit, not
-// _exit, so that the C library's exit handlers run).  Where a process has
-// them (POSIX), it also opens any of standard input, output and error that
-// the program was started without on /dev/null before anything opens a
-// file, and turns the first SIGINT, SIGTERM or SIGHUP (not an ignored
+// _exit, so that the C library's exit handlers run).  A backend that shows
+// windows on a POSIX system also opens any of standard input, output and
+// error that the program was started without on /dev/null before anything
+// opens a file (or the display's connection could become descriptor 2), and
+// turns the first SIGINT, SIGTERM or SIGHUP (not an ignored
 // SIGHUP) into the close button's request (layer_queue_close(NULL)) while a
 // second ends the process at once; a signal handler ends a failed run only
 // through layer_end_run_from_signal.  A backend never calls exit itself.
