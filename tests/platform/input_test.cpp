@@ -1,6 +1,7 @@
-// What SDL's input is alone: a flood of events that make no message, and
-// SDL_QUIT as the close button's request (keys, lParam, characters and the
-// window manager's close request are the contract suite's).
+// What SDL's input is alone: a flood of events that make no message, SDL's
+// poll cycle, and SDL_QUIT as the close button's request (keys, lParam,
+// characters and the window manager's close request are the contract
+// suite's).
 #include "sdl_driver.h"
 #include "test_window.h"
 
