@@ -24,11 +24,7 @@ protected:
         ASSERT_NE(window, nullptr);
         recorded.clear();
     }
-    void TearDown() override
-    {
-        clean_up_windows();
-        null_reset();
-    }
+    void TearDown() override { clean_up_windows(); }
 
     // Runs the programs' loop until WM_QUIT (or the queue runs dry).
     bool run_until_quit()

@@ -1,12 +1,13 @@
-// What SDL's GL does with the programs' format: a swap that asks GL nothing,
-// and a frame drawn the programs' way and read back (the pixel-format and
-// WGL rules are the contract suite's, backend_contract_test.cpp).
-#include "sdl_driver.h"
+// Pixel formats and WGL contexts: the backend contract's cases over each
+// backend's driver; then, over SDL, a swap that asks GL nothing and a frame
+// drawn the programs' way and read back.
 #include "test_window.h"
 
+#include <gtest/gtest.h>
+
+#ifdef TEST_BACKEND_SDL
 #include <GL/gl.h>
 #include <dlfcn.h>
-#include <gtest/gtest.h>
 
 // GL state queries are counted on their way to the real library, so a test
 // can see a swap make none.
@@ -19,14 +20,15 @@ void glGetBooleanv(GLenum name, GLboolean* values)
     static const query real = reinterpret_cast<query>(dlsym(RTLD_NEXT, "glGetBooleanv"));
     real(name, values);
 }
+#endif
 
 namespace {
 
-class gl : public ::testing::Test {
+class gl : public ::testing::TestWithParam<const backend_driver*> {
 protected:
     void SetUp() override
     {
-        use_offscreen_video();
+        GetParam()->set_up();
         window = make_test_window();
         ASSERT_NE(window, nullptr);
         dc = GetDC(window);
@@ -44,13 +46,136 @@ protected:
         ASSERT_TRUE(SetPixelFormat(dc, ChoosePixelFormat(dc, &request), &request));
     }
 
+    static const void* current() { return GetParam()->current_context(); }
+
     HWND window = nullptr;
     HDC dc = nullptr;
 };
 
+INSTANTIATE_TEST_SUITE_P(backend, gl, testing::Values(&backend_under_test),
+                         [](const testing::TestParamInfo<const backend_driver*>& info) { return info.param->name; });
+
+TEST_P(gl, choose_pixel_format_offers_only_rgba_opengl_window_formats)
+{
+    PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;  // single buffer: closest is ours
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 1);
+
+    request = viewer_pixel_format();
+    request.dwFlags &= ~PFD_SUPPORT_OPENGL;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    request = viewer_pixel_format();
+    request.dwFlags &= ~PFD_DRAW_TO_WINDOW;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    request = viewer_pixel_format();
+    request.iPixelType = PFD_TYPE_COLORINDEX;
+    EXPECT_EQ(ChoosePixelFormat(dc, &request), 0);
+    EXPECT_EQ(ChoosePixelFormat(dc, nullptr), 0);
+}
+
+TEST_P(gl, a_window_takes_one_pixel_format_once)
+{
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
+    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
+    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
+    EXPECT_TRUE(SetPixelFormat(dc, 1, &request));
+    EXPECT_FALSE(SetPixelFormat(dc, 2, &request));
+}
+
+TEST_P(gl, contexts_need_a_pixel_format_first)
+{
+    EXPECT_EQ(wglCreateContext(dc), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
+}
+
+TEST_P(gl, creating_a_context_leaves_the_current_one_current)
+{
+    set_format();
+    HGLRC first = wglCreateContext(dc);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(current(), nullptr);
+
+    ASSERT_TRUE(wglMakeCurrent(dc, first));
+    const void* made_current = current();
+    ASSERT_NE(made_current, nullptr);
+    HGLRC second = wglCreateContext(dc);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(current(), made_current);
+
+    EXPECT_TRUE(wglDeleteContext(second));
+    EXPECT_EQ(current(), made_current);
+    EXPECT_TRUE(wglDeleteContext(first));
+}
+
+TEST_P(gl, make_current_binds_and_unbinds_and_deleting_the_current_context_unbinds_it)
+{
+    set_format();
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_NE(current(), nullptr);
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_EQ(current(), nullptr);
+
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_TRUE(wglDeleteContext(context));
+    EXPECT_EQ(current(), nullptr);
+    EXPECT_FALSE(wglDeleteContext(context));
+    EXPECT_FALSE(wglMakeCurrent(dc, context));
+}
+
+TEST_P(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
+{
+    set_format();
+    EXPECT_FALSE(SwapBuffers(dc));
+}
+
+// A context on a second window of the same format: made current there, or
+// refused with ERROR_INVALID_PIXEL_FORMAT and none current.
+TEST_P(gl, a_context_on_another_window_is_current_there_or_refused)
+{
+    set_format();
+    HDC other_dc = GetDC(make_test_window());
+    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
+    ASSERT_TRUE(SetPixelFormat(other_dc, 1, &request));
+    HGLRC context = wglCreateContext(dc);
+    ASSERT_NE(context, nullptr);
+    if (wglMakeCurrent(other_dc, context)) {
+        EXPECT_NE(current(), nullptr);
+        EXPECT_TRUE(SwapBuffers(other_dc));
+        EXPECT_FALSE(SwapBuffers(dc));
+    } else {
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
+        EXPECT_EQ(current(), nullptr);
+    }
+    wglDeleteContext(context);
+}
+
+// WGL leaves no context current after a failed wglMakeCurrent: the front
+// and the backend must agree on that.
+TEST_P(gl, a_failed_make_current_leaves_no_context_current)
+{
+    if (!GetParam()->fail_next_make_current)
+        GTEST_SKIP() << GetParam()->name << " cannot be made to refuse a context";
+    set_format();
+    HGLRC first = wglCreateContext(dc);
+    HGLRC second = wglCreateContext(dc);
+    ASSERT_TRUE(wglMakeCurrent(dc, first));
+    GetParam()->fail_next_make_current(ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(wglMakeCurrent(dc, second));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(current(), nullptr);
+    EXPECT_FALSE(SwapBuffers(dc));
+    wglDeleteContext(first);
+    wglDeleteContext(second);
+}
+
+#ifdef TEST_BACKEND_SDL
 // On Windows a swap makes no GL call: whether to flush is decided once, when
 // the context is made, not asked of GL every frame.
-TEST_F(gl, swap_buffers_asks_gl_nothing)
+TEST_P(gl, swap_buffers_asks_gl_nothing)
 {
     set_format();
     HGLRC context = wglCreateContext(dc);
@@ -63,7 +188,7 @@ TEST_F(gl, swap_buffers_asks_gl_nothing)
     wglDeleteContext(context);
 }
 
-TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
+TEST_P(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
 {
     set_format();
     HGLRC context = wglCreateContext(dc);
@@ -115,5 +240,6 @@ TEST_F(gl, draws_an_immediate_mode_triangle_with_a_depth_buffer)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     wglDeleteContext(context);
 }
+#endif
 
 }  // namespace

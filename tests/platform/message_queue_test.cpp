@@ -11,11 +11,7 @@ namespace {
 
 class message_queue : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        clean_up_windows();
-        null_reset();
-    }
+    void TearDown() override { clean_up_windows(); }
 };
 
 MSG take()

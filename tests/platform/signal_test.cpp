@@ -1,9 +1,7 @@
 // SIGINT/SIGTERM/SIGHUP as close requests, Sleep through interruptions, and a
 // library crashing while the layer starts it.
-#include "sdl_driver.h"
 #include "test_window.h"
 
-#include "../../platform/common/backend.h"
 #include "sdl_hooks.h"
 
 #include <chrono>

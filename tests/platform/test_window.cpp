@@ -1,6 +1,10 @@
 #include "test_window.h"
 
-#include "../../platform/common/backend.h"
+#ifdef TEST_BACKEND_SDL
+#include <stdlib.h>
+#else
+#include "null_backend.h"
+#endif
 
 std::vector<recorded_message> recorded;
 std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
@@ -16,6 +20,13 @@ static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam,
         return result;
     return DefWindowProcA(window, message, wparam, lparam);
 }
+
+#ifdef TEST_BACKEND_SDL
+void use_offscreen_video()
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+#endif
 
 HWND make_test_window(DWORD style)
 {
@@ -36,6 +47,18 @@ HWND make_test_window(DWORD style)
         test_windows.push_back(window);
     return window;
 }
+
+#ifdef TEST_BACKEND_SDL
+SDL_Window* only_sdl_window()
+{
+    SDL_Window* found = nullptr;
+    for (Uint32 id = 1; id < 256; ++id) {
+        if (SDL_Window* window = SDL_GetWindowFromID(id))
+            found = window;
+    }
+    return found;
+}
+#endif
 
 std::vector<recorded_message> recorded_of(UINT message)
 {
@@ -59,6 +82,53 @@ int pump_messages(int limit)
     return taken;
 }
 
+#ifdef TEST_BACKEND_SDL
+void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat)
+{
+    SDL_Event event = {};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(scancode);
+    event.key.keysym.mod = modifiers;
+    SDL_PushEvent(&event);
+}
+
+// SDL's scancodes are the keys' USB HID usages; input is pushed into SDL's
+// queue as its drivers deliver it.
+const backend_driver backend_under_test = {
+    "sdl_offscreen",
+    use_offscreen_video,
+    [] {},
+    [](const layer_key& key) {
+        push_key(static_cast<SDL_Scancode>(key.usage), key.down,
+                 ((key.modifiers & layer_shift) ? KMOD_LSHIFT : 0) | ((key.modifiers & layer_ctrl) ? KMOD_LCTRL : 0) |
+                     ((key.modifiers & layer_alt) ? KMOD_LALT : 0) | ((key.modifiers & layer_caps) ? KMOD_CAPS : 0),
+                 key.repeat);
+    },
+    [] {
+        SDL_Event event = {};
+        event.type = SDL_WINDOWEVENT;
+        event.window.event = SDL_WINDOWEVENT_CLOSE;
+        event.window.windowID = SDL_GetWindowID(only_sdl_window());
+        SDL_PushEvent(&event);
+    },
+    []() -> const void* { return SDL_GL_GetCurrentContext(); },
+    nullptr,
+};
+#else
+const backend_driver backend_under_test = {
+    "null",
+    [] {},
+    null_reset,
+    [](const layer_key& key) { null_press(nullptr, key); },
+    [] { null_request_close(nullptr); },
+    []() -> const void* { return null_current_context(); },
+    [](DWORD error) { null_fail_next(null_make_current, error, "refused"); },
+};
+#endif
+
 void clean_up_windows()
 {
     window_hook = nullptr;
@@ -69,4 +139,5 @@ void clean_up_windows()
     recorded.clear();
     layer_reset_front();
     registered = false;
+    backend_under_test.reset();
 }

@@ -1,13 +1,18 @@
 // A window for the layer's tests: a recording window procedure, made with the
-// programs' own class and window parameters, over whichever backend the test
-// links (SDL's helpers are in sdl_driver.h).
+// programs' own class and window parameters, over the backend the test
+// program links: SDL's offscreen driver (TEST_BACKEND_SDL) or the null one.
 #pragma once
 
 #include "render_context.h"
 #include "viewer_window.h"
 
+#include "../../platform/common/backend.h"
+
 #include <windows.h>
 
+#ifdef TEST_BACKEND_SDL
+#include <SDL.h>
+#endif
 #include <functional>
 #include <vector>
 
@@ -27,9 +32,39 @@ extern std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 // The style the programs create their window with.
 const DWORD program_style = viewer_window_style | WS_VISIBLE;
 
+// What the backend contract's cases (TEST_P in input_test.cpp and
+// gl_test.cpp) need of a backend beyond the Win32 calls.  Each backend's test
+// program defines `backend_under_test`; the cases carry its name
+// (backend/input.CASE/null).  A new backend proves itself by passing every
+// case over a driver of its own.
+struct backend_driver {
+    const char* name;
+    void (*set_up)();  // before each case, e.g. a video driver to pick
+    void (*reset)();   // the backend's own reset, once a case's windows are gone
+    // A key, or the window manager's close request, for the oldest window.
+    void (*press)(const layer_key& key);
+    void (*request_close)();
+    // The context current as the backend sees it (its own handle), or NULL.
+    const void* (*current_context)();
+    // Makes the backend refuse the next make-current with this error; NULL
+    // when it cannot be made to.
+    void (*fail_next_make_current)(DWORD error);
+};
+extern const backend_driver backend_under_test;
+
+#ifdef TEST_BACKEND_SDL
+// Runs windows on SDL's offscreen driver (no display needed).
+void use_offscreen_video();
+#endif
+
 // Creates a window of the test class (registered once, CS_OWNDC) at the
 // programs' place and size; NULL if creation failed.
 HWND make_test_window(DWORD style = program_style);
+
+#ifdef TEST_BACKEND_SDL
+// The one live SDL window, or NULL: tests look at what SDL was asked for.
+SDL_Window* only_sdl_window();
+#endif
 
 // The messages recorded with this message number.
 std::vector<recorded_message> recorded_of(UINT message);
@@ -38,6 +73,11 @@ std::vector<recorded_message> recorded_of(UINT message);
 // queue is empty; returns how many were taken.
 int pump_messages(int limit = 1000);
 
+#ifdef TEST_BACKEND_SDL
+// Pushes an SDL key event as a driver would deliver it.
+void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers = KMOD_NONE, bool repeat = false);
+#endif
+
 // Destroys what a test left behind, empties the queue and resets the front
-// (layer_reset_front).
+// and the backend.
 void clean_up_windows();

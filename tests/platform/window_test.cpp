@@ -15,11 +15,7 @@ namespace {
 
 class windows : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        clean_up_windows();
-        null_reset();
-    }
+    void TearDown() override { clean_up_windows(); }
 };
 
 std::vector<UINT> recorded_numbers()

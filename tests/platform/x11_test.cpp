@@ -5,7 +5,6 @@
 // NOTE: gtest first: Xlib's macros (None, Bool) break its templates.
 #include <gtest/gtest.h>
 
-#include "sdl_driver.h"
 #include "test_window.h"
 
 #include "failure_text.h"
