@@ -68,6 +68,8 @@
 // SIGHUP) into the close button's request (layer_queue_close(NULL)) while a
 // second ends the process at once; a signal handler ends a failed run only
 // through layer_end_run_from_signal.  A backend never calls exit itself.
+// A Linux backend links platform/posix/ for both (posix.h), and for the
+// capture of the libraries' stderr while it starts them.
 #pragma once
 
 #include <windows.h>

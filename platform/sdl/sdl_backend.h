@@ -16,7 +16,7 @@
 #pragma once
 
 #include "../common/backend.h"
-#include "sdl_hooks.h"
+#include "../posix/posix.h"
 
 #include <SDL.h>
 
@@ -43,11 +43,6 @@ const char* layer_failure_cause(const char* x_error, const char* said);
 // A display's name (DISPLAY, WAYLAND_DISPLAY) as a failure line shows it:
 // quoted, cut short, with no control characters.
 const char* layer_quoted_name(const char* name);
-
-// --- sdl_chatter.cpp
-// True while stderr goes to the capture (between layer_chatter_begin and
-// layer_chatter_end).
-bool layer_chatter_capturing();
 
 // --- sdl_video.cpp: SDL's video subsystem, started by the first window.
 // The video drivers SDL will try, in its order: those SDL_VIDEODRIVER names

@@ -1,15 +1,12 @@
 // The C runtime start-up of the GUI programs: main calls WinMain.
 #include "sdl_backend.h"
-#include "sdl_hooks.h"
 
 #include <windows.h>
 
 #include <SDL.h>
 #include <errno.h>
-#include <fcntl.h>
 #include <malloc.h>
 #include <string>
-#include <unistd.h>
 
 struct win32_instance {
     int unused;
@@ -32,24 +29,6 @@ static void entry_keep_large_blocks()
     mallopt(M_TRIM_THRESHOLD, 128 * mebibyte);
 }
 
-// Standard input, output and error that the program was started without are
-// opened on /dev/null, as well-behaved Unix programs do.  Otherwise the next
-// file opened (the display connection) would take descriptor 2, and any
-// library's message to stderr would go into it.  Must run before anything
-// opens a file.
-static void entry_open_standard_streams()
-{
-    for (int descriptor = STDIN_FILENO; descriptor <= STDERR_FILENO; ++descriptor) {
-        if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF)
-            continue;
-        const int opened = open("/dev/null", descriptor == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-        // The lowest free descriptor is the closed one; anything else is a
-        // second copy that is not needed.
-        if (opened > STDERR_FILENO)
-            close(opened);
-    }
-}
-
 // Windows passes the command line without the program name.
 static std::string entry_command_tail(int argc, char** argv)
 {
@@ -64,9 +43,9 @@ static std::string entry_command_tail(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    entry_open_standard_streams();
+    posix_open_standard_streams();
     entry_keep_large_blocks();
-    layer_install_signal_handlers();
+    posix_install_signal_handlers();
     layer_set_program_name(program_invocation_short_name);
     std::string command_line = entry_command_tail(argc, argv);
     const int result = WinMain(&entry_instance, nullptr, &command_line[0], SW_SHOWDEFAULT);

@@ -1,7 +1,6 @@
 // SDL's half of the message queue: the clock, SDL's events read into the
 // input stage, and a noted signal turned into a close request.
 #include "sdl_backend.h"
-#include "sdl_hooks.h"
 
 #include <time.h>
 
@@ -27,8 +26,8 @@ DWORD backend_now()
 // is a window to close; until then it waits.
 void backend_peek_starts()
 {
-    if (layer_signal_pending() && layer_queue_close(nullptr))
-        layer_clear_signal();
+    if (posix_signal_pending() && layer_queue_close(nullptr))
+        posix_clear_signal();
 }
 
 // Reads SDL events until one makes a message.  SDL is only touched once the

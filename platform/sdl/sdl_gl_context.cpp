@@ -14,11 +14,11 @@ backend_context* backend_create_context(backend_window* window)
     // NOTE: SDL makes a new context current; WGL leaves the current one be.
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
-    layer_chatter_begin("cannot create the GL context");
+    posix_chatter_begin("cannot create the GL context");
     layer_x11_catch_errors();
     SDL_GLContext sdl_context = SDL_GL_CreateContext(sdl_window);
     const char* x_error = layer_x11_caught_error(sdl_window);
-    const char* said = layer_chatter_end();
+    const char* said = posix_chatter_end();
     if (!sdl_context || x_error) {
         layer_fail(ERROR_INVALID_PIXEL_FORMAT, layer_failure_cause(x_error, said));
         if (sdl_context) {

@@ -3,7 +3,6 @@
 // keep a core busy drawing.  The program's loop is not changed: the frame is
 // drawn, then its swap waits, and the camera goes on from there afterwards.
 #include "sdl_backend.h"
-#include "sdl_hooks.h"
 
 // Long enough to cost nothing while waiting, short enough that nothing the
 // wait misses (there should be nothing) would be late by much.
@@ -28,7 +27,7 @@ void layer_wait_while_hidden(backend_window* window)
     // any makes a message (a close request, a key), or a signal asks for a
     // close, the program's loop must see it.  A lost display, noticed while
     // reading, ends the run with a quit request, which is such a message.
-    while (hidden_from_view(window) && !layer_message_waiting() && !layer_signal_pending()) {
+    while (hidden_from_view(window) && !layer_message_waiting() && !posix_signal_pending()) {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, hidden_wait_slice_ms))
             layer_take_event(event);

@@ -55,7 +55,7 @@ static bool video_driver_headless(const char* driver)
 // its cause), dropped otherwise.
 static void video_log(void*, int, SDL_LogPriority, const char* message)
 {
-    if (layer_chatter_capturing())
+    if (posix_chatter_capturing())
         fprintf(stderr, "%s\n", message);
 }
 
@@ -63,9 +63,9 @@ static void video_log(void*, int, SDL_LogPriority, const char* message)
 // their last words are the cause when SDL has none better.
 static int video_init_quietly()
 {
-    layer_chatter_begin("cannot create the window");
+    posix_chatter_begin("cannot create the window");
     const int result = SDL_InitSubSystem(SDL_INIT_VIDEO);
-    const char* said = layer_chatter_end();
+    const char* said = posix_chatter_end();
     if (result != 0 && *said)
         SDL_SetError("%s (%s)", SDL_GetError(), said);
     return result;

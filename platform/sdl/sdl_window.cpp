@@ -60,12 +60,12 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     // classic frame.
     const bool framed = layer_x11_window_manager_frames_windows();
     window_set_gl_attributes();
-    layer_chatter_begin("cannot create the window");
+    posix_chatter_begin("cannot create the window");
     layer_x11_catch_errors();
     SDL_Window* sdl_window = SDL_CreateWindow(title, framed ? x : client_x, framed ? y : client_y,
                                               client_width, client_height, flags);
     const char* x_error = layer_x11_caught_error(sdl_window);
-    const char* said = layer_chatter_end();
+    const char* said = posix_chatter_end();
     if (!sdl_window || x_error) {
         layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
         if (sdl_window)

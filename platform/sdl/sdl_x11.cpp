@@ -81,7 +81,7 @@ static const char* x11_error_words()
 // nothing from now on (x11_outlive_loss), so the program reaches its own end.
 static int x11_connection_lost(Display* display)
 {
-    layer_chatter_end();  // if the connection broke while a library started
+    posix_chatter_end();  // if the connection broke while a library started
     x11_lost = true;
     char cause[160];
     snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
@@ -89,7 +89,7 @@ static int x11_connection_lost(Display* display)
     // NOTE: Mesa asks the lost display for its extensions at every swap and
     // says on stderr that they are missing; the run has said what happened,
     // so the libraries' words go to the capture until the process ends.
-    layer_chatter_begin("lost the display");
+    posix_chatter_begin("lost the display");
     return 0;
 }
 
@@ -171,11 +171,11 @@ const char* layer_x11_connection_failure()
     const char* name = getenv("DISPLAY");
     if (!name || !*name)
         return nullptr;
-    layer_chatter_begin("cannot create the window");
+    posix_chatter_begin("cannot create the window");
     errno = 0;
     Display* display = XOpenDisplay(nullptr);
     const int error = errno;
-    const char* said = layer_chatter_end();
+    const char* said = posix_chatter_end();
     if (display) {
         XCloseDisplay(display);
         return nullptr;

@@ -5,7 +5,7 @@
 // the scene, the layer and what they inline; SDL, GL and the C++ runtime are
 // shared libraries).  SIGTERM then ends the run as a close request.
 
-#include "sdl_hooks.h"
+#include "../../platform/posix/posix.h"
 #include "swap_hook.h"
 #include "run_viewer.h"
 
@@ -144,7 +144,7 @@ struct frame_allocations {
 frame_allocations run_counting(const variant_params& program, long warmup, long frames)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    layer_install_signal_handlers();
+    posix_install_signal_handlers();
     warmup_frames = warmup;
     counted_frames = frames;
     set_swap_listener(on_swap);

@@ -2,7 +2,7 @@
 // library crashing while the layer starts it.
 #include "test_window.h"
 
-#include "sdl_hooks.h"
+#include "../../platform/posix/posix.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@ protected:
     void SetUp() override
     {
         use_offscreen_video();
-        layer_install_signal_handlers(600);  // the watchdog must not end the test
+        posix_install_signal_handlers(600);  // the watchdog must not end the test
     }
     void TearDown() override
     {
-        layer_clear_signal();
+        posix_clear_signal();
         clean_up_windows();
     }
 };
@@ -77,7 +77,7 @@ TEST_F(signals, sigterm_closes_the_window_once)
 TEST_F(signals, sighup_ignored_at_start_as_under_nohup_stays_ignored)
 {
     signal(SIGHUP, SIG_IGN);
-    layer_install_signal_handlers(600);
+    posix_install_signal_handlers(600);
     EXPECT_EQ(signal(SIGHUP, SIG_DFL), SIG_IGN);
 }
 
@@ -115,7 +115,7 @@ TEST(library_start_up, a_crash_inside_becomes_the_one_failure_line)
     if (child == 0) {
         dup2(output[1], STDERR_FILENO);
         layer_set_program_name(program_invocation_short_name);
-        layer_chatter_begin("cannot create the window");
+        posix_chatter_begin("cannot create the window");
         fprintf(stderr, "library: first words\nlibrary: out of memory\n");
         raise(SIGSEGV);
         _exit(0);

@@ -2,7 +2,9 @@
 // drivers talk there (libwayland about XDG_RUNTIME_DIR, Mesa's loader, Xlib
 // about authorisation); a viewer that starts shows none of it, and one that
 // cannot start prints one line of its own whose cause may be their words.
-#include "sdl_backend.h"
+#include "posix.h"
+
+#include "../common/backend.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -75,7 +77,7 @@ static void chatter_fatal_signal(int signal_number)
     layer_end_run_from_signal(chatter_saved_stderr, chatter_what, chatter_signal_words(signal_number), line);
 }
 
-void layer_chatter_begin(const char* what)
+void posix_chatter_begin(const char* what)
 {
     if (chatter_saved_stderr >= 0)
         return;
@@ -99,12 +101,12 @@ void layer_chatter_begin(const char* what)
         sigaction(chatter_fatal_signals[i], &action, &chatter_previous_actions[i]);
 }
 
-bool layer_chatter_capturing()
+bool posix_chatter_capturing()
 {
     return chatter_saved_stderr >= 0;
 }
 
-const char* layer_chatter_end()
+const char* posix_chatter_end()
 {
     chatter_line[0] = '\0';
     if (chatter_saved_stderr < 0)

@@ -1,7 +1,7 @@
 // SIGINT/SIGTERM/SIGHUP noted by an async-signal-safe handler; PeekMessageA
 // turns the note into a close request once a window exists.  A watchdog ends
 // the run if the program does not get to take the request (stuck somewhere).
-#include "sdl_hooks.h"
+#include "posix.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -60,7 +60,7 @@ static void signal_note(int signal_number)
     }
 }
 
-void layer_install_signal_handlers(unsigned grace_seconds)
+void posix_install_signal_handlers(unsigned grace_seconds)
 {
     signal_grace_seconds = grace_seconds;
     struct sigaction action = {};
@@ -75,12 +75,12 @@ void layer_install_signal_handlers(unsigned grace_seconds)
     }
 }
 
-bool layer_signal_pending()
+bool posix_signal_pending()
 {
     return signal_noted != 0;
 }
 
-void layer_clear_signal()
+void posix_clear_signal()
 {
     // The program's loop runs and has the request: the program decides what
     // happens now (it shuts down in order, however long that takes).
