@@ -32,4 +32,9 @@ void posix_chatter_begin(const char* what);
 // True while stderr goes to the capture.
 bool posix_chatter_capturing();
 // Gives stderr back; returns the capture's last non-empty line ("" if none).
+// Does nothing once the capture is kept.
 const char* posix_chatter_end();
+// Captures stderr until the process ends, as posix_chatter_begin does, once
+// the run has said why it ends (a lost display): the caller's capture, if
+// one was on and has been ended to print that line, is not given back.
+void posix_chatter_keep(const char* what);

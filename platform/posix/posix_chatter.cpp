@@ -17,6 +17,7 @@
 static int chatter_saved_stderr = -1;  // the real stderr while capturing
 static int chatter_file = -1;          // the capture
 static const char* chatter_what = "";  // the step, for the line an abort gets
+static bool chatter_kept = false;      // the capture lasts until the process ends
 // Signals by which a library ends the process when it fails inside.
 static const int chatter_fatal_signals[] = {SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
 static const int chatter_fatal_count = sizeof chatter_fatal_signals / sizeof chatter_fatal_signals[0];
@@ -90,7 +91,9 @@ void posix_chatter_begin(const char* what)
     if (chatter_file < 0 || chatter_saved_stderr < 0) {
         if (chatter_saved_stderr >= 0)
             close(chatter_saved_stderr);
-        chatter_saved_stderr = -1;
+        if (chatter_file >= 0)
+            close(chatter_file);
+        chatter_saved_stderr = chatter_file = -1;
         return;
     }
     dup2(chatter_file, STDERR_FILENO);
@@ -106,10 +109,16 @@ bool posix_chatter_capturing()
     return chatter_saved_stderr >= 0;
 }
 
+void posix_chatter_keep(const char* what)
+{
+    posix_chatter_begin(what);
+    chatter_kept = chatter_saved_stderr >= 0;
+}
+
 const char* posix_chatter_end()
 {
     chatter_line[0] = '\0';
-    if (chatter_saved_stderr < 0)
+    if (chatter_saved_stderr < 0 || chatter_kept)
         return chatter_line;
     fflush(stderr);
     for (int i = 0; i < chatter_fatal_count; ++i)

@@ -81,15 +81,16 @@ static const char* x11_error_words()
 // nothing from now on (x11_outlive_loss), so the program reaches its own end.
 static int x11_connection_lost(Display* display)
 {
-    posix_chatter_end();  // if the connection broke while a library started
+    posix_chatter_end();  // if it broke while a library started: the line goes to the real stderr
     x11_lost = true;
     char cause[160];
     snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
     layer_end_run("lost the display", cause);
     // NOTE: Mesa asks the lost display for its extensions at every swap and
     // says on stderr that they are missing; the run has said what happened,
-    // so the libraries' words go to the capture until the process ends.
-    posix_chatter_begin("lost the display");
+    // so the libraries' words go to the capture until the process ends, even
+    // when the connection broke inside a capture whose caller ends it next.
+    posix_chatter_keep("lost the display");
     return 0;
 }
 

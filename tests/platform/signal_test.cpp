@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -133,6 +135,31 @@ TEST(library_start_up, a_crash_inside_becomes_the_one_failure_line)
     EXPECT_EQ(said, std::string(program_invocation_short_name) +
                         ": cannot create the window: a library crashed (segmentation fault)"
                         " (library: out of memory)\n");
+}
+
+// With no descriptor left to save stderr in, a capture keeps nothing open;
+// and a capture kept for the rest of the run outlasts its caller's end.
+TEST(library_start_up, a_capture_that_cannot_start_leaks_nothing_and_a_kept_one_stays)
+{
+    EXPECT_EXIT(
+        {
+            const int last = dup(0);  // the lowest free descriptor, the only one left below the limit
+            close(last);
+            rlimit limit = {};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            const rlim_t ample = limit.rlim_cur;
+            limit.rlim_cur = rlim_t(last) + 1;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            posix_chatter_begin("cannot create the window");
+            const bool leaked = posix_chatter_capturing() || fcntl(last, F_GETFD) != -1;
+            limit.rlim_cur = ample;
+            setrlimit(RLIMIT_NOFILE, &limit);
+            posix_chatter_begin("cannot create the window");
+            posix_chatter_keep("lost the display");
+            posix_chatter_end();
+            _exit(leaked || !posix_chatter_capturing());
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
