@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     const int result = WinMain(&entry_instance, nullptr, &command_line[0], SW_SHOWDEFAULT);
     // NOTE: SDL_Quit destroys the windows left, which waits for ever on a
     // lost X display (sdl_window.cpp).
-    if (!layer_x11_display_lost())
+    if (!sdl_x11_display_lost())
         SDL_Quit();
     // Returning (not _exit) lets exit run the profiler's gmon.out writer.
     return layer_run_status(result);

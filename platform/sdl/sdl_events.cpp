@@ -34,7 +34,7 @@ void backend_peek_starts()
 // first window has started it.
 void backend_pump_events()
 {
-    if (!layer_video_started())
+    if (!sdl_video_started())
         return;
     // NOTE: SDL ends each poll cycle with a sentinel event and reports "no
     // event" on reaching it, even when events came in behind it (we stop
@@ -50,7 +50,7 @@ void backend_pump_events()
                 return;
             continue;
         }
-        if (layer_take_event(event))
+        if (sdl_take_event(event))
             return;
     }
 }

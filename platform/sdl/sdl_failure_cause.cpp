@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <string.h>
 
-const char* layer_failure_cause(const char* x_error, const char* said)
+const char* sdl_failure_cause(const char* x_error, const char* said)
 {
     static char cause[512];
     const char* first = x_error ? x_error : SDL_GetError();
@@ -18,7 +18,7 @@ const char* layer_failure_cause(const char* x_error, const char* said)
     return cause;
 }
 
-const char* layer_quoted_name(const char* name)
+const char* sdl_quoted_name(const char* name)
 {
     // Quoted, cut short when long, with control characters as '?', so that
     // the failure line stays one short line.

@@ -15,12 +15,12 @@ backend_context* backend_create_context(backend_window* window)
     SDL_Window* previous_window = SDL_GL_GetCurrentWindow();
     SDL_GLContext previous_context = SDL_GL_GetCurrentContext();
     posix_chatter_begin("cannot create the GL context");
-    layer_x11_catch_errors();
+    sdl_x11_catch_errors();
     SDL_GLContext sdl_context = SDL_GL_CreateContext(sdl_window);
-    const char* x_error = layer_x11_caught_error(sdl_window);
+    const char* x_error = sdl_x11_caught_error(sdl_window);
     const char* said = posix_chatter_end();
     if (!sdl_context || x_error) {
-        layer_fail(ERROR_INVALID_PIXEL_FORMAT, layer_failure_cause(x_error, said));
+        layer_fail(ERROR_INVALID_PIXEL_FORMAT, sdl_failure_cause(x_error, said));
         if (sdl_context) {
             SDL_GL_DeleteContext(sdl_context);
             sdl_context = nullptr;
@@ -52,7 +52,7 @@ bool backend_make_current(backend_context* context, backend_window* window)
 void backend_release_current()
 {
     // Nothing can be current before SDL has started.
-    if (layer_video_started())
+    if (sdl_video_started())
         SDL_GL_MakeCurrent(nullptr, nullptr);
 }
 
@@ -75,5 +75,5 @@ void backend_swap(backend_window* window)
     // gives a back buffer never pays for the flush.
     if (window->single_buffered)
         glFlush();
-    layer_wait_while_hidden(window);
+    sdl_wait_while_hidden(window);
 }

@@ -18,10 +18,10 @@ static bool hidden_from_view(backend_window* window)
         return true;
     if (!(window->style & WS_VISIBLE))
         return false;
-    return (flags & SDL_WINDOW_HIDDEN) || layer_x11_window_unmapped(window->sdl_window);
+    return (flags & SDL_WINDOW_HIDDEN) || sdl_x11_window_unmapped(window->sdl_window);
 }
 
-void layer_wait_while_hidden(backend_window* window)
+void sdl_wait_while_hidden(backend_window* window)
 {
     // Events are read into the input stage as PeekMessageA reads them; once
     // any makes a message (a close request, a key), or a signal asks for a
@@ -30,6 +30,6 @@ void layer_wait_while_hidden(backend_window* window)
     while (hidden_from_view(window) && !layer_message_waiting() && !posix_signal_pending()) {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, hidden_wait_slice_ms))
-            layer_take_event(event);
+            sdl_take_event(event);
     }
 }

@@ -13,7 +13,7 @@ static int input_modifiers(Uint16 sdl_modifiers)
 // WM_SYSCOMMAND(SC_CLOSE); exposure marks the window for WM_PAINT.
 static bool input_window_event(const SDL_WindowEvent& event)
 {
-    backend_window* window = layer_window_from_sdl_id(event.windowID);
+    backend_window* window = sdl_window_from_id(event.windowID);
     if (!window)
         return false;
     switch (event.event) {
@@ -27,7 +27,7 @@ static bool input_window_event(const SDL_WindowEvent& event)
     }
 }
 
-bool layer_take_event(const SDL_Event& event)
+bool sdl_take_event(const SDL_Event& event)
 {
     switch (event.type) {
     case SDL_KEYDOWN:
@@ -41,7 +41,7 @@ bool layer_take_event(const SDL_Event& event)
         // NOTE: pushed events and some drivers carry no window id (no
         // keyboard focus on a bare X server); their input goes to the first
         // top-level window (NULL).
-        return layer_queue_key(layer_window_from_sdl_id(event.key.windowID), key);
+        return layer_queue_key(sdl_window_from_id(event.key.windowID), key);
     }
     case SDL_WINDOWEVENT:
         return input_window_event(event.window);
@@ -50,7 +50,7 @@ bool layer_take_event(const SDL_Event& event)
         // Wayland connection (SDL 2.26 to 2.32, and SDL3 under sdl2-compat,
         // alike), which ends the run; one pushed by anything else is a close
         // request, never swallowed.
-        if (layer_wayland_display_lost())
+        if (sdl_wayland_display_lost())
             return true;
         return layer_queue_close(nullptr);
     }
@@ -59,7 +59,7 @@ bool layer_take_event(const SDL_Event& event)
     }
 }
 
-void layer_ignore_unread_events()
+void sdl_ignore_unread_events()
 {
     // The pointer, touch and SDL's own text make no message: queued, a flood
     // of them (a mouse swept over the window) would fill each PeekMessageA's

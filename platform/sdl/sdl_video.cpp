@@ -8,15 +8,13 @@
 #include <string.h>
 #include <strings.h>
 
-static bool video_started = false;
-
 static bool video_variable_set(const char* name)
 {
     const char* value = getenv(name);
     return value && *value;
 }
 
-std::vector<std::string> layer_video_drivers(bool* named)
+std::vector<std::string> sdl_video_drivers(bool* named)
 {
     const char* asked = getenv("SDL_VIDEODRIVER");
     if (named)
@@ -35,7 +33,7 @@ std::vector<std::string> layer_video_drivers(bool* named)
 // True when SDL will try `driver`.
 static bool video_driver_tried(const char* driver)
 {
-    for (const std::string& tried : layer_video_drivers(nullptr)) {
+    for (const std::string& tried : sdl_video_drivers(nullptr)) {
         if (strcasecmp(tried.c_str(), driver) == 0)
             return true;
     }
@@ -75,20 +73,20 @@ static int video_init_quietly()
 // (X11 first, as SDL tries it); NULL when none can be named.
 static const char* video_display_failure()
 {
-    const char* failure = video_driver_tried("x11") ? layer_x11_connection_failure() : nullptr;
+    const char* failure = video_driver_tried("x11") ? sdl_x11_connection_failure() : nullptr;
     if (!failure && video_driver_tried("wayland"))
-        failure = layer_wayland_connection_failure();
+        failure = sdl_wayland_connection_failure();
     return failure;
 }
 
-bool layer_start_video()
+bool sdl_start_video()
 {
-    if (video_started)
+    if (sdl.video_started)
         return true;
     // NOTE: SDL 2.26 falls back on its offscreen driver by itself when it
     // finds no display, and a viewer would then run invisibly forever.
     bool driver_named = false;
-    layer_video_drivers(&driver_named);
+    sdl_video_drivers(&driver_named);
     if (!driver_named && !video_variable_set("DISPLAY") && !video_variable_set("WAYLAND_DISPLAY")) {
         layer_fail(ERROR_NOT_SUPPORTED, "no display");
         return false;
@@ -99,9 +97,9 @@ bool layer_start_video()
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_LogSetOutputFunction(video_log, nullptr);
-    if (!layer_avoid_seatless_wayland())
+    if (!sdl_avoid_seatless_wayland())
         return false;
-    layer_x11_use_named_screen();
+    sdl_x11_use_named_screen();
     if (video_init_quietly() != 0) {
         const char* failure = video_display_failure();
         layer_fail(ERROR_NOT_SUPPORTED, failure ? failure : SDL_GetError());
@@ -114,13 +112,26 @@ bool layer_start_video()
         layer_fail(ERROR_NOT_SUPPORTED, failure ? failure : "no display");
         return false;
     }
-    layer_x11_watch_display();
-    layer_ignore_unread_events();
-    video_started = true;
+    sdl_x11_watch_display();
+    sdl_ignore_unread_events();
+    sdl.video_started = true;
     return true;
 }
 
-bool layer_video_started()
+bool sdl_video_started()
 {
-    return video_started;
+    return sdl.video_started;
+}
+
+sdl_state sdl;
+
+void sdl_reset()
+{
+    layer_reset_front();
+    if (sdl.video_started) {
+        sdl_x11_stop_watching();
+        if (!sdl.x11_lost)
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    sdl = sdl_state();
 }

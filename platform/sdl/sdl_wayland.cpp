@@ -24,7 +24,7 @@
 struct wl_display;
 struct wl_proxy;
 struct wl_interface;
-struct layer_wayland_client {
+struct sdl_wayland_client {
     wl_display* (*display_connect)(const char* name);
     void (*display_disconnect)(wl_display* display);
     int (*display_roundtrip)(wl_display* display);
@@ -47,7 +47,7 @@ struct wayland_registry_listener {
 };
 
 // Opens libwayland-client once; false when it is not installed.
-static bool wayland_client(layer_wayland_client* client)
+static bool wayland_client(sdl_wayland_client* client)
 {
     static void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_LOCAL);
     if (!library)
@@ -110,7 +110,7 @@ static bool wayland_display_lacks_seat()
     struct stat socket_status;
     if (path.empty() || stat(path.c_str(), &socket_status) != 0 || !S_ISSOCK(socket_status.st_mode))
         return false;
-    layer_wayland_client client;
+    sdl_wayland_client client;
     if (!wayland_client(&client))
         return false;
     wl_display* display = client.display_connect(nullptr);
@@ -134,15 +134,15 @@ static bool wayland_display_lacks_seat()
     return answered && !seat;
 }
 
-bool layer_avoid_seatless_wayland()
+bool sdl_avoid_seatless_wayland()
 {
-    const std::vector<std::string> drivers = layer_video_drivers(nullptr);
+    const std::vector<std::string> drivers = sdl_video_drivers(nullptr);
     bool wayland_named = false;
     for (const std::string& driver : drivers)
         wayland_named = wayland_named || strcasecmp(driver.c_str(), "wayland") == 0;
     // NOTE: SDL 2.26.5 (Debian 12's) crashes in its Wayland start-up on a
     // display without an input seat; later versions are left to start there.
-    if (!wayland_named || !layer_sdl_at_most(2, 26, 5) || !wayland_display_lacks_seat())
+    if (!wayland_named || !sdl_at_most(2, 26, 5) || !wayland_display_lacks_seat())
         return true;
     // The other drivers the user (or SDL's own order) names may still work;
     // Wayland itself must not be reached.  X11 cannot work without DISPLAY.
@@ -165,7 +165,7 @@ bool layer_avoid_seatless_wayland()
     return true;
 }
 
-const char* layer_wayland_connection_failure()
+const char* sdl_wayland_connection_failure()
 {
     static char cause[160];
     const char* name = getenv("WAYLAND_DISPLAY");
@@ -174,13 +174,13 @@ const char* layer_wayland_connection_failure()
     // NOTE: libwayland finds a relative name only in XDG_RUNTIME_DIR, and
     // says so on stderr when that is unset.
     const bool located = name[0] == '/' || !wayland_socket_path().empty();
-    layer_wayland_client client;
+    sdl_wayland_client client;
     wl_display* display = nullptr;
     if (located && wayland_client(&client) && (display = client.display_connect(nullptr)) != nullptr) {
         client.display_disconnect(display);
         return nullptr;
     }
-    snprintf(cause, sizeof cause, "cannot connect to the Wayland display %s: %s", layer_quoted_name(name),
+    snprintf(cause, sizeof cause, "cannot connect to the Wayland display %s: %s", sdl_quoted_name(name),
              located ? "no compositor answers there" : "XDG_RUNTIME_DIR is not set");
     return cause;
 }
@@ -199,16 +199,16 @@ static const char* wayland_loss_cause(int error)
     }
 }
 
-bool layer_wayland_display_lost()
+bool sdl_wayland_display_lost()
 {
-    backend_window* window = layer_sdl_first_window();
+    backend_window* window = sdl_first_window();
     if (!window)
         return false;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
         return false;
-    layer_wayland_client client;
+    sdl_wayland_client client;
     if (!wayland_client(&client))
         return false;
     const int error = client.display_get_error(info.info.wl.display);

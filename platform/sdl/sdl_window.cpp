@@ -5,9 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-// Live windows in creation order: a handful at most.
-static std::vector<backend_window*> window_list;
-
 // The one pixel format the layer offers (index 1): the double-buffered RGBA
 // window format with 24-bit colour and a 16-bit depth buffer that the
 // programs ask for.  NOTE: X11 fixes a window's GL visual when the window is
@@ -26,7 +23,7 @@ static void window_set_gl_attributes()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
-bool layer_sdl_at_most(int major, int minor, int patch)
+bool sdl_at_most(int major, int minor, int patch)
 {
     // Asked at every PeekMessageA: the linked version is read once.
     static const int linked = [] {
@@ -45,7 +42,7 @@ const backend_limits& backend_limits_of()
 
 bool backend_window_possible(DWORD, int, int)
 {
-    return layer_start_video();
+    return sdl_start_video();
 }
 
 backend_window* backend_create_window(const char* title, DWORD style, int x, int y, int client_x,
@@ -58,24 +55,24 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     // to be, as Windows puts the outer rectangle; a bare X server puts the
     // client area there, so the client asks for its own place inside the
     // classic frame.
-    const bool framed = layer_x11_window_manager_frames_windows();
+    const bool framed = sdl_x11_window_manager_frames_windows();
     window_set_gl_attributes();
     posix_chatter_begin("cannot create the window");
-    layer_x11_catch_errors();
+    sdl_x11_catch_errors();
     SDL_Window* sdl_window = SDL_CreateWindow(title, framed ? x : client_x, framed ? y : client_y,
                                               client_width, client_height, flags);
-    const char* x_error = layer_x11_caught_error(sdl_window);
+    const char* x_error = sdl_x11_caught_error(sdl_window);
     const char* said = posix_chatter_end();
     if (!sdl_window || x_error) {
-        layer_fail(ERROR_NOT_SUPPORTED, layer_failure_cause(x_error, said));
+        layer_fail(ERROR_NOT_SUPPORTED, sdl_failure_cause(x_error, said));
         if (sdl_window)
             SDL_DestroyWindow(sdl_window);
         return nullptr;
     }
-    layer_x11_offer_style(sdl_window, style);
-    layer_x11_outlive_display(sdl_window);
-    window_list.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, false});
-    return window_list.back();
+    sdl_x11_offer_style(sdl_window, style);
+    sdl_x11_outlive_display(sdl_window);
+    sdl.windows.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, false});
+    return sdl.windows.back();
 }
 
 // NOTE: SDL 2.26 waits for the X server to say that a window was mapped or
@@ -84,26 +81,26 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
 // record, as the window went with its display.
 void backend_show_window(backend_window* window, const char*)
 {
-    if (layer_x11_display_lost())
+    if (sdl_x11_display_lost())
         return;
     SDL_ShowWindow(window->sdl_window);
     // The frame exists once the window is mapped: only then can it be
     // measured and put where it belongs (once: the user may move it later).
-    if (!window->placed && layer_x11_window_manager_frames_windows())
-        layer_x11_place_frame(window->sdl_window, window->x, window->y);
+    if (!window->placed && sdl_x11_window_manager_frames_windows())
+        sdl_x11_place_frame(window->sdl_window, window->x, window->y);
     window->placed = true;
 }
 
 void backend_hide_window(backend_window* window)
 {
-    if (!layer_x11_display_lost())
+    if (!sdl_x11_display_lost())
         SDL_HideWindow(window->sdl_window);
 }
 
 void backend_destroy_window(backend_window* window)
 {
-    window_list.erase(std::find(window_list.begin(), window_list.end(), window));
-    if (!layer_x11_display_lost())
+    sdl.windows.erase(std::find(sdl.windows.begin(), sdl.windows.end(), window));
+    if (!sdl_x11_display_lost())
         SDL_DestroyWindow(window->sdl_window);
     delete window;
 }
@@ -120,16 +117,16 @@ bool backend_set_pixel_format(backend_window*)
     return true;
 }
 
-backend_window* layer_window_from_sdl_id(Uint32 sdl_id)
+backend_window* sdl_window_from_id(Uint32 sdl_id)
 {
-    for (backend_window* live : window_list) {
+    for (backend_window* live : sdl.windows) {
         if (live->sdl_id == sdl_id)
             return live;
     }
     return nullptr;
 }
 
-backend_window* layer_sdl_first_window()
+backend_window* sdl_first_window()
 {
-    return window_list.empty() ? nullptr : window_list.front();
+    return sdl.windows.empty() ? nullptr : sdl.windows.front();
 }

@@ -16,23 +16,19 @@
 #include <stdlib.h>
 #include <string.h>
 
-static bool x11_watching = false;  // SDL's video runs on X11
-static bool x11_lost = false;      // the connection to the display broke
-static XErrorHandler x11_previous_error_handler = nullptr;
-static bool x11_catching = false;
-
-static Display* x11_error_display = nullptr;
-static XErrorEvent x11_error_event;
-
 // Records the first error while catching; outside creation, errors are
 // handled as before.  No request may be made from here.
 static int x11_error(Display* display, XErrorEvent* error)
 {
-    if (!x11_catching)
-        return x11_previous_error_handler ? x11_previous_error_handler(display, error) : 0;
-    if (!x11_error_display) {
-        x11_error_display = display;
-        x11_error_event = *error;
+    if (!sdl.x11_catching) {
+        const XErrorHandler previous = reinterpret_cast<XErrorHandler>(sdl.x11_previous_error_handler);
+        return previous ? previous(display, error) : 0;
+    }
+    if (!sdl.x11_error_display) {
+        sdl.x11_error_display = display;
+        sdl.x11_error_code = error->error_code;
+        sdl.x11_request_code = error->request_code;
+        sdl.x11_minor_code = error->minor_code;
     }
     return 0;
 }
@@ -59,19 +55,18 @@ static bool x11_extension_name(Display* display, int major_opcode, char* name, s
 static const char* x11_error_words()
 {
     static char words[300];
-    const XErrorEvent& error = x11_error_event;
     char code[128] = "";
-    XGetErrorText(x11_error_display, error.error_code, code, sizeof code);
+    XGetErrorText(sdl.x11_error_display, sdl.x11_error_code, code, sizeof code);
     char request[128] = "";
     char extension[64];
-    if (error.request_code < 128) {
+    if (sdl.x11_request_code < 128) {
         char number[16];
-        snprintf(number, sizeof number, "%d", error.request_code);
-        XGetErrorDatabaseText(x11_error_display, "XRequest", number, number, request, sizeof request);
-    } else if (x11_extension_name(x11_error_display, error.request_code, extension, sizeof extension)) {
-        snprintf(request, sizeof request, "%s request %d", extension, error.minor_code);
+        snprintf(number, sizeof number, "%d", sdl.x11_request_code);
+        XGetErrorDatabaseText(sdl.x11_error_display, "XRequest", number, number, request, sizeof request);
+    } else if (x11_extension_name(sdl.x11_error_display, sdl.x11_request_code, extension, sizeof extension)) {
+        snprintf(request, sizeof request, "%s request %d", extension, sdl.x11_minor_code);
     } else {
-        snprintf(request, sizeof request, "request %d.%d", error.request_code, error.minor_code);
+        snprintf(request, sizeof request, "request %d.%d", sdl.x11_request_code, sdl.x11_minor_code);
     }
     snprintf(words, sizeof words, "the X server refused %s: %s", request, code);
     return words;
@@ -82,7 +77,7 @@ static const char* x11_error_words()
 static int x11_connection_lost(Display* display)
 {
     posix_chatter_end();  // if it broke while a library started: the line goes to the real stderr
-    x11_lost = true;
+    sdl.x11_lost = true;
     char cause[160];
     snprintf(cause, sizeof cause, "the connection to the X server %s broke", DisplayString(display));
     layer_end_run("lost the display", cause);
@@ -101,47 +96,56 @@ static void x11_outlive_loss(Display*, void*)
 {
 }
 
-bool layer_x11_display_lost()
+void sdl_x11_stop_watching()
 {
-    return x11_lost;
+    if (!sdl.x11_watching)
+        return;
+    XSetErrorHandler(reinterpret_cast<XErrorHandler>(sdl.x11_previous_error_handler));
+    XSetIOErrorHandler(nullptr);
+    sdl.x11_watching = false;
 }
 
-void layer_x11_outlive_display(SDL_Window* window)
+bool sdl_x11_display_lost()
+{
+    return sdl.x11_lost;
+}
+
+void sdl_x11_outlive_display(SDL_Window* window)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (x11_watching && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+    if (sdl.x11_watching && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
         XSetIOErrorExitHandler(info.info.x11.display, x11_outlive_loss, nullptr);
 }
 
-void layer_x11_watch_display()
+void sdl_x11_watch_display()
 {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || strcmp(driver, "x11") != 0)
         return;
     XErrorHandler previous = XSetErrorHandler(x11_error);
     if (previous != x11_error)
-        x11_previous_error_handler = previous;
+        sdl.x11_previous_error_handler = reinterpret_cast<sdl_x11_error_handler>(previous);
     XSetIOErrorHandler(x11_connection_lost);
-    x11_watching = true;
+    sdl.x11_watching = true;
 }
 
-void layer_x11_catch_errors()
+void sdl_x11_catch_errors()
 {
-    x11_catching = true;
-    x11_error_display = nullptr;
+    sdl.x11_catching = true;
+    sdl.x11_error_display = nullptr;
 }
 
-const char* layer_x11_caught_error(SDL_Window* window)
+const char* sdl_x11_caught_error(SDL_Window* window)
 {
     // Errors come back asynchronously: a round trip brings in any the
     // requests made so far have caused.
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (x11_watching && window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+    if (sdl.x11_watching && window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
         XSync(info.info.x11.display, False);
-    x11_catching = false;
-    return x11_error_display ? x11_error_words() : nullptr;
+    sdl.x11_catching = false;
+    return sdl.x11_error_display ? x11_error_words() : nullptr;
 }
 
 // Why libxcb, under Xlib, could not connect to the display `name`: a name
@@ -166,7 +170,7 @@ static const char* x11_connection_reason(const char* name)
     }
 }
 
-const char* layer_x11_connection_failure()
+const char* sdl_x11_connection_failure()
 {
     static char cause[300];
     const char* name = getenv("DISPLAY");
@@ -183,7 +187,7 @@ const char* layer_x11_connection_failure()
     }
     // Xlib prints the server's reason when the server answers with a refusal
     // (a missing or wrong authorisation cookie) and nothing otherwise.
-    const char* shown = layer_quoted_name(name);
+    const char* shown = sdl_quoted_name(name);
     if (*said)
         snprintf(cause, sizeof cause, "cannot open the X display %s: the display refused the connection (%s)",
                  shown, said);
@@ -194,7 +198,7 @@ const char* layer_x11_connection_failure()
     return cause;
 }
 
-void layer_x11_use_named_screen()
+void sdl_x11_use_named_screen()
 {
     const char* name = getenv("DISPLAY");
     char* host = nullptr;
@@ -241,9 +245,9 @@ static bool x11_window_manager_running(Display* display)
     return named[0] == named[1];
 }
 
-bool layer_x11_window_manager_frames_windows()
+bool sdl_x11_window_manager_frames_windows()
 {
-    if (!x11_watching)
+    if (!sdl.x11_watching)
         return false;
     // The display connection is SDL's; a hidden 1x1 window would be needed
     // to get it from SDL, so a short connection of our own asks instead.
@@ -260,7 +264,7 @@ static bool x11_window_of(SDL_Window* window, Display** display, Window* x_windo
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!x11_watching || x11_lost || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    if (!sdl.x11_watching || sdl.x11_lost || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
         return false;
     *display = info.info.x11.display;
     *x_window = info.info.x11.window;
@@ -312,7 +316,7 @@ static bool x11_within_a_while(Condition done)
     return done();
 }
 
-void layer_x11_place_frame(SDL_Window* window, int x, int y)
+void sdl_x11_place_frame(SDL_Window* window, int x, int y)
 {
     Display* display = nullptr;
     Window x_window = 0;
@@ -360,7 +364,7 @@ void layer_x11_place_frame(SDL_Window* window, int x, int y)
     x11_within_a_while(placed);
 }
 
-bool layer_x11_window_unmapped(SDL_Window* window)
+bool sdl_x11_window_unmapped(SDL_Window* window)
 {
     Display* display = nullptr;
     Window x_window = 0;
@@ -382,11 +386,11 @@ static const unsigned long x11_function_resize = 2, x11_function_move = 4, x11_f
 static const unsigned long x11_decor_border = 2, x11_decor_resize = 4, x11_decor_title = 8, x11_decor_menu = 16,
                            x11_decor_minimize = 32, x11_decor_maximize = 64;
 
-void layer_x11_offer_style(SDL_Window* window, DWORD style)
+void sdl_x11_offer_style(SDL_Window* window, DWORD style)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!x11_watching || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+    if (!sdl.x11_watching || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
         return;
     x11_motif_hints hints = {x11_motif_functions | x11_motif_decorations, 0, 0, 0, 0};
     if (style & WS_BORDER)

@@ -1,6 +1,8 @@
 #include "test_window.h"
 
 #ifdef TEST_BACKEND_SDL
+#include "../../platform/sdl/sdl_backend.h"
+
 #include <stdlib.h>
 #else
 #include "null_backend.h"
@@ -100,7 +102,7 @@ void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat)
 const backend_driver backend_under_test = {
     "sdl_offscreen",
     use_offscreen_video,
-    [] {},
+    sdl_reset,
     [](const layer_key& key) {
         push_key(static_cast<SDL_Scancode>(key.usage), key.down,
                  ((key.modifiers & layer_shift) ? KMOD_LSHIFT : 0) | ((key.modifiers & layer_ctrl) ? KMOD_LCTRL : 0) |
