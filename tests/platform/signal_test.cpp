@@ -145,15 +145,14 @@ TEST(library_start_up, a_capture_that_cannot_start_leaks_nothing_and_a_kept_one_
         {
             const int last = dup(0);  // the lowest free descriptor, the only one left below the limit
             close(last);
-            rlimit limit = {};
-            getrlimit(RLIMIT_NOFILE, &limit);
-            const rlim_t ample = limit.rlim_cur;
+            rlimit ample;
+            getrlimit(RLIMIT_NOFILE, &ample);
+            rlimit limit = ample;
             limit.rlim_cur = rlim_t(last) + 1;
             setrlimit(RLIMIT_NOFILE, &limit);
             posix_chatter_begin("cannot create the window");
             const bool leaked = posix_chatter_capturing() || fcntl(last, F_GETFD) != -1;
-            limit.rlim_cur = ample;
-            setrlimit(RLIMIT_NOFILE, &limit);
+            setrlimit(RLIMIT_NOFILE, &ample);
             posix_chatter_begin("cannot create the window");
             posix_chatter_keep("lost the display");
             posix_chatter_end();

@@ -1,9 +1,8 @@
 #include "test_window.h"
 
+#include <stdlib.h>
 #ifdef TEST_BACKEND_SDL
 #include "../../platform/sdl/sdl_backend.h"
-
-#include <stdlib.h>
 #else
 #include "null_backend.h"
 #endif
@@ -23,12 +22,10 @@ static LRESULT CALLBACK test_procedure(HWND window, UINT message, WPARAM wparam,
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-#ifdef TEST_BACKEND_SDL
 void use_offscreen_video()
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
 }
-#endif
 
 HWND make_test_window(DWORD style)
 {

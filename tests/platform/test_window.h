@@ -33,29 +33,23 @@ extern std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT*)> window_hook;
 const DWORD program_style = viewer_window_style | WS_VISIBLE;
 
 // What the backend contract's cases (TEST_P in input_test.cpp and
-// gl_test.cpp) need of a backend beyond the Win32 calls.  Each backend's test
-// program defines `backend_under_test`; the cases carry its name
-// (backend/input.CASE/null).  A new backend proves itself by passing every
-// case over a driver of its own.
+// gl_test.cpp, named backend/input.CASE/null) need of a backend beyond the
+// Win32 calls; each backend's test program defines `backend_under_test`.
 struct backend_driver {
     const char* name;
     void (*set_up)();  // before each case, e.g. a video driver to pick
     void (*reset)();   // the backend's own reset, once a case's windows are gone
-    // A key, or the window manager's close request, for the oldest window.
-    void (*press)(const layer_key& key);
-    void (*request_close)();
-    // The context current as the backend sees it (its own handle), or NULL.
-    const void* (*current_context)();
+    void (*press)(const layer_key& key);  // for the oldest window
+    void (*request_close)();              // the window manager's, likewise
+    const void* (*current_context)();     // as the backend sees it, or NULL
     // Makes the backend refuse the next make-current with this error; NULL
     // when it cannot be made to.
     void (*fail_next_make_current)(DWORD error);
 };
 extern const backend_driver backend_under_test;
 
-#ifdef TEST_BACKEND_SDL
 // Runs windows on SDL's offscreen driver (no display needed).
 void use_offscreen_video();
-#endif
 
 // Creates a window of the test class (registered once, CS_OWNDC) at the
 // programs' place and size; NULL if creation failed.
