@@ -11,7 +11,7 @@
 //
 // The browser backend's own records and the calls its files make to one
 // another.  None of this is part of the Win32 surface; every name carries the
-// layer_ prefix.  What it implements for the front, and the calls it makes up
+// web_ prefix.  What it implements for the front, and the calls it makes up
 // into the front, are in backend.h.
 // The page (page.html) holds the one window's frame, its canvas and the
 // status line; web_page.js is the layer's JavaScript side.
@@ -25,20 +25,20 @@ struct backend_window {
 };
 
 // --- web_input.cpp: the page's keyboard and the close button.
-void layer_listen_for_input();
-void layer_stop_listening();
+void web_listen_for_input();
+void web_stop_listening();
 
 // --- web_gl_context.cpp (over the browser's GL, web_gl.h)
 // Shows the frame the window's current context has drawn on the canvas.
-void layer_present_frame(backend_window* window);
+void web_present_frame(backend_window* window);
 // After the browser gave a lost context back: makes the surface and the
 // batches' objects again in it, bound for drawing, with the GL state the
 // program had set; false when WebGL refuses.
-bool layer_remake_surface();
+bool web_remake_surface();
 // Keeps a copy of the frame just drawn (a held last picture), and shows it
 // again on a surface made anew.
-void layer_keep_frame(backend_window* window);
-void layer_present_kept_frame(backend_window* window);
+void web_keep_frame(backend_window* window);
+void web_present_kept_frame(backend_window* window);
 
 // --- web_context_loss.cpp
 // Returns false at once while the context is live.  Otherwise waits for the
@@ -46,46 +46,46 @@ void layer_present_kept_frame(backend_window* window);
 // again and returns true; returns false early, the context still lost, when
 // a message waits for the program; ends the run (layer_end_run, status 1)
 // and returns false if the context is not restored in time.
-bool layer_wait_while_context_lost();
+bool web_wait_while_context_lost();
 
 // --- web_page.js: the page side, implemented in JavaScript.
 extern "C" {
 // The window's frame as page.html draws it: its outer size and its client
 // area's top, in CSS pixels at full scale.
-void layer_page_window_frame(int* width, int* height, int* client_top);
+void web_page_window_frame(int* width, int* height, int* client_top);
 // Shows the window's frame with its caption text, at the page's top-left.
-void layer_page_show_window(const char* title);
+void web_page_show_window(const char* title);
 // Takes the window off the page (the page shows the run's end instead).
-void layer_page_hide_window();
+void web_page_hide_window();
 // Yields to the browser until its next frame is due (requestAnimationFrame).
-void layer_page_wait_frame();
+void web_page_wait_frame();
 // Yields to the browser for this many milliseconds (setTimeout).
-void layer_page_sleep(unsigned milliseconds);
+void web_page_sleep(unsigned milliseconds);
 // Publishes the number of the last frame drawn (window.viewer.frame).
-void layer_page_frame_drawn(int frame);
+void web_page_frame_drawn(int frame);
 // The program's name as the page knows it, into `name` (`size` bytes).
-void layer_page_program_name(char* name, int size);
+void web_page_program_name(char* name, int size);
 // The last frame the page should draw (its ?frame=K), or -1 for no limit.
-int layer_page_frame_limit();
+int web_page_frame_limit();
 // Tells the page the numbers of the context's states below, once at start-up.
-void layer_page_context_states(int live, int lost, int lost_hidden, int restored);
+void web_page_context_states(int live, int lost, int lost_hidden, int restored);
 // Whether the canvas's WebGL context is live, lost, lost while the page is
 // hidden, or given back with the layer's objects not yet made again
-// (layer_context_...).  While it is lost, the page's status line says that
+// (web_context_...).  While it is lost, the page's status line says that
 // the picture waits for the browser.
-int layer_page_context_state();
+int web_page_context_state();
 // Counts a context lost as it was made as one loss, whether or not its
 // event comes, so that its return reads as a restore.
-void layer_page_context_lost_at_start();
+void web_page_context_lost_at_start();
 // The layer has made its objects again for every loss so far (and the page
 // no longer says that the picture waits).
-void layer_page_context_mended();
+void web_page_context_mended();
 // The context is gone for good: the page's status line no longer says that
 // the picture waits for it.
-void layer_page_context_gone();
+void web_page_context_gone();
 // Whether the window (not the close button or another control) has the
 // keyboard, so that scrolling keys would scroll the page.
-int layer_page_window_has_focus();
+int web_page_window_has_focus();
 }
-// The context's states, as layer_page_context_state gives them.
-enum { layer_context_live, layer_context_lost, layer_context_lost_hidden, layer_context_restored };
+// The context's states, as web_page_context_state gives them.
+enum { web_context_live, web_context_lost, web_context_lost_hidden, web_context_restored };

@@ -19,7 +19,7 @@ static const int loss_poll_ms = 50;
 // The page's status line shows the failure line.
 static bool loss_give_up()
 {
-    layer_page_context_gone();
+    web_page_context_gone();
     layer_end_run("lost the WebGL context", "the browser did not restore it - reload the page");
     return false;
 }
@@ -28,26 +28,26 @@ static bool loss_give_up()
 // the waits a message cuts short, so that keys cannot put the deadline off.
 static int loss_waited_ms = 0;
 
-bool layer_wait_while_context_lost()
+bool web_wait_while_context_lost()
 {
-    if (layer_page_context_state() == layer_context_live)
+    if (web_page_context_state() == web_context_live)
         return false;
     // A message (Escape, the close button) goes back to the program's loop
     // at once, as the desktop's wait for a minimised window does: the
     // program handles it, and its next SwapBuffers waits here again.
-    for (int state; (state = layer_page_context_state()) != layer_context_live &&
-                    state != layer_context_restored;) {
+    for (int state; (state = web_page_context_state()) != web_context_live &&
+                    state != web_context_restored;) {
         if (layer_message_waiting())
             return false;
-        if (state == layer_context_lost)
+        if (state == web_context_lost)
             loss_waited_ms += loss_poll_ms;
         if (loss_waited_ms > loss_deadline_ms)
             return loss_give_up();
-        layer_page_sleep(loss_poll_ms);
+        web_page_sleep(loss_poll_ms);
     }
     loss_waited_ms = 0;
-    if (!layer_remake_surface())
+    if (!web_remake_surface())
         return loss_give_up();
-    layer_page_context_mended();
+    web_page_context_mended();
     return true;
 }

@@ -16,10 +16,10 @@ int main()
     // A page has no command line.
     char command_line[] = "";
     char name[64];
-    layer_page_program_name(name, sizeof name);
+    web_page_program_name(name, sizeof name);
     layer_set_program_name(name);
-    layer_page_context_states(layer_context_live, layer_context_lost, layer_context_lost_hidden,
-                              layer_context_restored);
+    web_page_context_states(web_context_live, web_context_lost, web_context_lost_hidden,
+                            web_context_restored);
     const int result = layer_run_status(WinMain(&entry_instance, nullptr, command_line, SW_SHOWDEFAULT));
     // NOTE: with Emscripten 3.1.6 (Debian 12's), once WinMain has yielded to
     // the browser (in Sleep or SwapBuffers), main's own return value no

@@ -4,7 +4,7 @@
 // record (gl below: the matrices, the state the program has set, the
 // batches' WebGL objects) and the batch being written (gl_open).  A context
 // made again after a loss gets its state from the record
-// (layer_gl_restore_state), and the copy to the canvas puts the program's
+// (web_gl_restore_state), and the copy to the canvas puts the program's
 // state aside and back from there too.
 //
 // The matrices are GL's own: float column-major, each call's matrix
@@ -165,12 +165,12 @@ void glShadeModel(GLenum)
     // does, and the only model the viewers ask for.
 }
 
-void layer_gl_start_state(int width, int height)
+void web_gl_start_state(int width, int height)
 {
     glViewport(0, 0, width, height);
 }
 
-void layer_gl_restore_state()
+void web_gl_restore_state()
 {
     emscripten_glViewport(gl.viewport[0], gl.viewport[1], gl.viewport[2], gl.viewport[3]);
     emscripten_glClearColor(gl.clear_colour[0], gl.clear_colour[1], gl.clear_colour[2], gl.clear_colour[3]);
@@ -184,7 +184,7 @@ void layer_gl_restore_state()
     }
 }
 
-void layer_gl_copy_to_canvas(unsigned copy_program, unsigned framebuffer, int width, int height)
+void web_gl_copy_to_canvas(unsigned copy_program, unsigned framebuffer, int width, int height)
 {
     // The copy draws the whole canvas without a depth test.  Only what
     // differs from the program's state is set, and set back after: each
@@ -247,8 +247,8 @@ static GLuint gl_shader(GLenum kind, const char* source)
     return shader;
 }
 
-unsigned layer_gl_program(const char* vertex_source, const char* fragment_source, unsigned first_location,
-                          const char* first_attribute, const char* second_attribute)
+unsigned web_gl_program(const char* vertex_source, const char* fragment_source, unsigned first_location,
+                        const char* first_attribute, const char* second_attribute)
 {
     const GLuint vertex = gl_shader(GL_VERTEX_SHADER, vertex_source);
     const GLuint fragment = gl_shader(GL_FRAGMENT_SHADER, fragment_source);
@@ -276,7 +276,7 @@ unsigned layer_gl_program(const char* vertex_source, const char* fragment_source
     return program;
 }
 
-void layer_gl_forget_objects()
+void web_gl_forget_objects()
 {
     gl.program = 0;
     gl.transform_location = -1;
@@ -285,7 +285,7 @@ void layer_gl_forget_objects()
     gl.buffer_filled = 0;
 }
 
-bool layer_gl_prepare_batches()
+bool web_gl_prepare_batches()
 {
     if (gl.program)
         return true;
@@ -293,8 +293,8 @@ bool layer_gl_prepare_batches()
     // (WebGL would hand out null shaders); they are made when it comes back.
     if (emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context()))
         return false;
-    gl.program = layer_gl_program(gl_batch_vertex_source, gl_batch_fragment_source, gl_batch_colour, "colour",
-                                  "position");
+    gl.program = web_gl_program(gl_batch_vertex_source, gl_batch_fragment_source, gl_batch_colour, "colour",
+                                "position");
     if (!gl.program)
         return false;
     gl.transform_location = glGetUniformLocation(gl.program, "transform");
@@ -318,7 +318,7 @@ bool layer_gl_prepare_batches()
 // the same as the last batch's, which WebGL may still hold.
 static void gl_draw_batch(int count, int unchanged, const gl_matrix& transform)
 {
-    if (!layer_gl_prepare_batches())
+    if (!web_gl_prepare_batches())
         return;
     const GLsizeiptr vertex_bytes = 6 * sizeof(float);
     const GLsizeiptr bytes = count * vertex_bytes;

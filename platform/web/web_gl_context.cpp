@@ -68,7 +68,7 @@ static bool gl_make_surface(backend_context* context)
         return false;
 
     context->copy_program =
-        layer_gl_program(gl_copy_vertex_source, gl_copy_fragment_source, layer_copy_corner, "corner", nullptr);
+        web_gl_program(gl_copy_vertex_source, gl_copy_fragment_source, web_copy_corner, "corner", nullptr);
     if (!context->copy_program)
         return false;
     glUseProgram(context->copy_program);
@@ -80,8 +80,8 @@ static bool gl_make_surface(backend_context* context)
     glGenBuffers(1, &context->copy_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, context->copy_buffer);
     glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
-    glVertexAttribPointer(layer_copy_corner, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    glEnableVertexAttribArray(layer_copy_corner);
+    glVertexAttribPointer(web_copy_corner, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glEnableVertexAttribArray(web_copy_corner);
     // The surface stays bound to texture unit 0 for the copy: the batches'
     // program samples no texture, so drawing into it meanwhile is allowed.
     return true;
@@ -131,8 +131,8 @@ bool backend_make_current(backend_context* context, backend_window* window)
     // (its GPU process restarting, too many contexts).  It is waited for as
     // a loss mid-run is: the frames wait in SwapBuffers, and the surface is
     // made when the context comes back (web_context_loss.cpp).
-    if (!context->framebuffer && layer_page_context_state() != layer_context_live) {
-        layer_page_context_lost_at_start();
+    if (!context->framebuffer && web_page_context_state() != web_context_live) {
+        web_page_context_lost_at_start();
         return true;
     }
     // Everything is made here, so that a browser whose WebGL cannot draw
@@ -143,9 +143,9 @@ bool backend_make_current(backend_context* context, backend_window* window)
     if (!context->framebuffer) {
         made = gl_make_surface(context);
         if (made)
-            layer_gl_start_state(context->window->client_width, context->window->client_height);
+            web_gl_start_state(context->window->client_width, context->window->client_height);
     }
-    if (!made || !layer_gl_prepare_batches()) {
+    if (!made || !web_gl_prepare_batches()) {
         layer_fail(ERROR_NOT_SUPPORTED, "WebGL cannot make the drawing surface");
         return false;
     }
@@ -160,17 +160,17 @@ void backend_delete_context(backend_context* context)
         gl_current = nullptr;
     // Deleting the WebGL context frees its objects with it.
     emscripten_webgl_destroy_context(context->webgl);
-    layer_gl_forget_objects();
+    web_gl_forget_objects();
     delete context;
 }
 
-void layer_present_frame(backend_window* window)
+void web_present_frame(backend_window* window)
 {
-    layer_gl_copy_to_canvas(gl_current->copy_program, gl_current->framebuffer, window->client_width,
-                            window->client_height);
+    web_gl_copy_to_canvas(gl_current->copy_program, gl_current->framebuffer, window->client_width,
+                          window->client_height);
 }
 
-bool layer_remake_surface()
+bool web_remake_surface()
 {
     backend_context* context = gl_current;
     if (!context)
@@ -178,11 +178,11 @@ bool layer_remake_surface()
     // The lost context's objects are gone with it; their names mean nothing.
     context->framebuffer = context->colour = context->depth = 0;
     context->copy_program = context->copy_buffer = 0;
-    layer_gl_forget_objects();
-    if (!gl_make_surface(context) || !layer_gl_prepare_batches())
+    web_gl_forget_objects();
+    if (!gl_make_surface(context) || !web_gl_prepare_batches())
         return false;
     glBindFramebuffer(GL_FRAMEBUFFER, context->framebuffer);
-    layer_gl_restore_state();
+    web_gl_restore_state();
     return true;
 }
 
@@ -191,19 +191,19 @@ bool layer_remake_surface()
 // that frame again.
 static std::vector<unsigned char> gl_held_pixels;
 
-void layer_keep_frame(backend_window* window)
+void web_keep_frame(backend_window* window)
 {
     gl_held_pixels.resize(static_cast<size_t>(window->client_width) * window->client_height * 4);
     glReadPixels(0, 0, window->client_width, window->client_height, GL_RGBA, GL_UNSIGNED_BYTE,
                  gl_held_pixels.data());
 }
 
-void layer_present_kept_frame(backend_window* window)
+void web_present_kept_frame(backend_window* window)
 {
     if (gl_held_pixels.empty() || !gl_current)
         return;
     glBindTexture(GL_TEXTURE_2D, gl_current->colour);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, window->client_width, window->client_height, GL_RGBA,
                     GL_UNSIGNED_BYTE, gl_held_pixels.data());
-    layer_present_frame(window);
+    web_present_frame(window);
 }

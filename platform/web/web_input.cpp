@@ -54,7 +54,7 @@ static bool input_page_cancels(const EmscriptenKeyboardEvent& event, int usage)
     switch (layer_virtual_key(usage)) {
     case VK_SPACE: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
     case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
-        return layer_page_window_has_focus() != 0;
+        return web_page_window_has_focus() != 0;
     default:
         return false;
     }
@@ -87,7 +87,7 @@ static EM_BOOL input_close_button(int, const EmscriptenMouseEvent*, void*)
     return EM_TRUE;
 }
 
-void layer_listen_for_input()
+void web_listen_for_input()
 {
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(page, nullptr, EM_TRUE, input_key);
@@ -95,7 +95,7 @@ void layer_listen_for_input()
     emscripten_set_click_callback("#close", nullptr, EM_FALSE, input_close_button);
 }
 
-void layer_stop_listening()
+void web_stop_listening()
 {
     const char* page = EMSCRIPTEN_EVENT_TARGET_WINDOW;
     emscripten_set_keydown_callback(page, nullptr, EM_TRUE, nullptr);

@@ -3,13 +3,13 @@
 // to the browser once per frame.
 mergeInto(LibraryManager.library, {
   // page.html measures its window's frame once (Module.windowFrame).
-  layer_page_window_frame: function(width, height, client_top) {
+  web_page_window_frame: function(width, height, client_top) {
     HEAP32[width >> 2] = Module.windowFrame.width;
     HEAP32[height >> 2] = Module.windowFrame.height;
     HEAP32[client_top >> 2] = Module.windowFrame.clientTop;
   },
 
-  layer_page_show_window: function(title) {
+  web_page_show_window: function(title) {
     var frame = document.getElementById('window');
     document.getElementById('caption-title').textContent = UTF8ToString(title);
     frame.style.left = '0px';
@@ -17,7 +17,7 @@ mergeInto(LibraryManager.library, {
     frame.hidden = false;
   },
 
-  layer_page_hide_window: function() {
+  web_page_hide_window: function() {
     document.getElementById('window').hidden = true;
   },
 
@@ -29,8 +29,8 @@ mergeInto(LibraryManager.library, {
   // NOTE: Emscripten's own frame wait moved (Browser.safeRequestAnimationFrame
   // up to 3.1.6, a function of its own later); the wait is made here from
   // what every version has, as its safeSetTimeout is.
-  $layer_page_yield__deps: ['$safeSetTimeout', '$callUserCallback', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
-  $layer_page_yield: function(milliseconds) {
+  $web_page_yield__deps: ['$safeSetTimeout', '$callUserCallback', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
+  $web_page_yield: function(milliseconds) {
     if (Module.layerWokeAt !== undefined && window.viewer)
       window.viewer.workMs += performance.now() - Module.layerWokeAt;
     Asyncify.handleSleep(function(wakeUp) {
@@ -50,26 +50,26 @@ mergeInto(LibraryManager.library, {
     });
   },
 
-  layer_page_wait_frame__deps: ['$layer_page_yield'],
-  layer_page_wait_frame: function() {
-    layer_page_yield(-1);
+  web_page_wait_frame__deps: ['$web_page_yield'],
+  web_page_wait_frame: function() {
+    web_page_yield(-1);
   },
 
-  layer_page_sleep__deps: ['$layer_page_yield'],
-  layer_page_sleep: function(milliseconds) {
-    layer_page_yield(milliseconds >>> 0);
+  web_page_sleep__deps: ['$web_page_yield'],
+  web_page_sleep: function(milliseconds) {
+    web_page_yield(milliseconds >>> 0);
   },
 
-  layer_page_frame_drawn: function(frame) {
+  web_page_frame_drawn: function(frame) {
     if (window.viewer) window.viewer.frame = frame;
   },
 
-  layer_page_program_name: function(name, size) {
+  web_page_program_name: function(name, size) {
     stringToUTF8(Module.program, name, size);
   },
 
   // ?frame=K: a whole number from 0 up; anything else means no limit.
-  layer_page_frame_limit: function() {
+  web_page_frame_limit: function() {
     if (Module.layerFrameLimit === undefined) {
       var text = new URLSearchParams(window.location.search).get('frame');
       Module.layerFrameLimit = text !== null && /^[0-9]{1,9}$/.test(text) ? parseInt(text, 10) : -1;
@@ -79,7 +79,7 @@ mergeInto(LibraryManager.library, {
 
   // While the context is lost the status line says why the picture stands
   // still; it is written once, as a screen reader reads out every change.
-  $layer_page_say_waiting: function(waiting) {
+  $web_page_say_waiting: function(waiting) {
     if (Module.layerContextGone) return;
     var status = document.getElementById('status');
     var line = Module.program + ': the picture waits for the browser to restore the WebGL context';
@@ -93,40 +93,40 @@ mergeInto(LibraryManager.library, {
   // event arrives.  A loss and its restore may both come between two looks:
   // a count beyond the losses the layer has made its objects again for
   // still reads as "restored".
-  layer_page_context_states: function(live, lost, lost_hidden, restored) {
+  web_page_context_states: function(live, lost, lost_hidden, restored) {
     Module.layerContextStates = { live: live, lost: lost, lostHidden: lost_hidden, restored: restored };
   },
 
-  layer_page_context_state__deps: ['$GL', '$layer_page_say_waiting'],
-  layer_page_context_state: function() {
+  web_page_context_state__deps: ['$GL', '$web_page_say_waiting'],
+  web_page_context_state: function() {
     var states = Module.layerContextStates, context = GL.currentContext;
     if (!context) return states.live;
     if (context.GLctx.isContextLost() || window.viewer.contextLost) {
-      layer_page_say_waiting(true);
+      web_page_say_waiting(true);
       return document.hidden ? states.lostHidden : states.lost;
     }
     return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? states.restored : states.live;
   },
 
-  layer_page_context_lost_at_start: function() {
+  web_page_context_lost_at_start: function() {
     Module.canvas.layerLosses += 1;
   },
 
-  layer_page_context_mended__deps: ['$layer_page_say_waiting'],
-  layer_page_context_mended: function() {
+  web_page_context_mended__deps: ['$web_page_say_waiting'],
+  web_page_context_mended: function() {
     Module.layerLossesMended = Module.canvas.layerLosses;
-    layer_page_say_waiting(false);
+    web_page_say_waiting(false);
   },
 
   // The run ends for the lost context: the status line keeps its failure
   // line while the program ends.
-  layer_page_context_gone: function() {
+  web_page_context_gone: function() {
     Module.layerContextGone = true;
   },
 
   // Focus on the page itself or on the window's canvas: a scrolling key
   // would scroll the page.  A focused button takes Space and Enter itself.
-  layer_page_window_has_focus: function() {
+  web_page_window_has_focus: function() {
     var focused = document.activeElement;
     return !focused || focused === document.body || focused === document.documentElement ||
            focused === Module.canvas;

@@ -23,7 +23,7 @@ bool backend_window_possible(DWORD style, int width, int height)
     // NOTE: the page's frame is drawn for the caption style at one size
     // (page.html says which); other styles and sizes would need another page.
     int page_width = 0, page_height = 0, page_client_top = 0;
-    layer_page_window_frame(&page_width, &page_height, &page_client_top);
+    web_page_window_frame(&page_width, &page_height, &page_client_top);
     const bool page_style = layer_window_frame_of_style(style).top == page_client_top;
     if (!page_style || width != page_width || height != page_height) {
         char text[64];
@@ -44,22 +44,22 @@ void backend_show_window(backend_window*, const char* title)
 {
     // The page's own window has the keyboard from the start, as a new
     // desktop window has the focus.
-    layer_page_show_window(title);
-    layer_listen_for_input();
+    web_page_show_window(title);
+    web_listen_for_input();
 }
 
 void backend_hide_window(backend_window*)
 {
-    layer_stop_listening();
-    layer_page_hide_window();
+    web_stop_listening();
+    web_page_hide_window();
 }
 
 void backend_destroy_window(backend_window* window)
 {
     // A window refused during its creation was never shown; hiding it again
     // is harmless.
-    layer_stop_listening();
-    layer_page_hide_window();
+    web_stop_listening();
+    web_page_hide_window();
     delete window;
 }
 
@@ -93,6 +93,6 @@ void backend_pump_events()
 // events) until the time is up.
 void backend_sleep(DWORD milliseconds)
 {
-    layer_page_sleep(milliseconds);
-    layer_wait_while_context_lost();
+    web_page_sleep(milliseconds);
+    web_wait_while_context_lost();
 }

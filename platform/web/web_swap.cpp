@@ -17,23 +17,23 @@ static const int swap_hold_poll_ms = 50;
 // the context is lost is neither shown nor counted.
 void backend_swap(backend_window* window)
 {
-    const int limit = layer_page_frame_limit();
-    if ((limit < 0 || swap_frames_shown <= limit) && layer_page_context_state() == layer_context_live) {
-        layer_present_frame(window);
-        layer_page_frame_drawn(swap_frames_shown);
+    const int limit = web_page_frame_limit();
+    if ((limit < 0 || swap_frames_shown <= limit) && web_page_context_state() == web_context_live) {
+        web_present_frame(window);
+        web_page_frame_drawn(swap_frames_shown);
         ++swap_frames_shown;
         if (limit >= 0 && swap_frames_shown == limit + 1)
-            layer_keep_frame(window);
+            web_keep_frame(window);
     }
     if (limit >= 0 && swap_frames_shown > limit) {
         while (!layer_message_waiting()) {
-            if (layer_wait_while_context_lost())
-                layer_present_kept_frame(window);
+            if (web_wait_while_context_lost())
+                web_present_kept_frame(window);
             else
-                layer_page_sleep(swap_hold_poll_ms);
+                web_page_sleep(swap_hold_poll_ms);
         }
         return;
     }
-    layer_page_wait_frame();
-    layer_wait_while_context_lost();
+    web_page_wait_frame();
+    web_wait_while_context_lost();
 }
