@@ -31,11 +31,11 @@ mergeInto(LibraryManager.library, {
   // what every version has, as its safeSetTimeout is.
   $web_page_yield__deps: ['$safeSetTimeout', '$callUserCallback', '$runtimeKeepalivePush', '$runtimeKeepalivePop'],
   $web_page_yield: function(milliseconds) {
-    if (Module.layerWokeAt !== undefined && window.viewer)
-      window.viewer.workMs += performance.now() - Module.layerWokeAt;
+    if (Module.webWokeAt !== undefined && window.viewer)
+      window.viewer.workMs += performance.now() - Module.webWokeAt;
     Asyncify.handleSleep(function(wakeUp) {
       function wake() {
-        Module.layerWokeAt = performance.now();
+        Module.webWokeAt = performance.now();
         wakeUp();
       }
       if (milliseconds >= 0) {
@@ -70,17 +70,17 @@ mergeInto(LibraryManager.library, {
 
   // ?frame=K: a whole number from 0 up; anything else means no limit.
   web_page_frame_limit: function() {
-    if (Module.layerFrameLimit === undefined) {
+    if (Module.webFrameLimit === undefined) {
       var text = new URLSearchParams(window.location.search).get('frame');
-      Module.layerFrameLimit = text !== null && /^[0-9]{1,9}$/.test(text) ? parseInt(text, 10) : -1;
+      Module.webFrameLimit = text !== null && /^[0-9]{1,9}$/.test(text) ? parseInt(text, 10) : -1;
     }
-    return Module.layerFrameLimit;
+    return Module.webFrameLimit;
   },
 
   // While the context is lost the status line says why the picture stands
   // still; it is written once, as a screen reader reads out every change.
   $web_page_say_waiting: function(waiting) {
-    if (Module.layerContextGone) return;
+    if (Module.webContextGone) return;
     var status = document.getElementById('status');
     var line = Module.program + ': the picture waits for the browser to restore the WebGL context';
     if (waiting && status.textContent !== line) status.textContent = line;
@@ -94,34 +94,34 @@ mergeInto(LibraryManager.library, {
   // a count beyond the losses the layer has made its objects again for
   // still reads as "restored".
   web_page_context_states: function(live, lost, lost_hidden, restored) {
-    Module.layerContextStates = { live: live, lost: lost, lostHidden: lost_hidden, restored: restored };
+    Module.webContextStates = { live: live, lost: lost, lostHidden: lost_hidden, restored: restored };
   },
 
   web_page_context_state__deps: ['$GL', '$web_page_say_waiting'],
   web_page_context_state: function() {
-    var states = Module.layerContextStates, context = GL.currentContext;
+    var states = Module.webContextStates, context = GL.currentContext;
     if (!context) return states.live;
     if (context.GLctx.isContextLost() || window.viewer.contextLost) {
       web_page_say_waiting(true);
       return document.hidden ? states.lostHidden : states.lost;
     }
-    return (Module.canvas.layerLosses || 0) !== (Module.layerLossesMended || 0) ? states.restored : states.live;
+    return (Module.canvas.webLosses || 0) !== (Module.webLossesMended || 0) ? states.restored : states.live;
   },
 
   web_page_context_lost_at_start: function() {
-    Module.canvas.layerLosses += 1;
+    Module.canvas.webLosses += 1;
   },
 
   web_page_context_mended__deps: ['$web_page_say_waiting'],
   web_page_context_mended: function() {
-    Module.layerLossesMended = Module.canvas.layerLosses;
+    Module.webLossesMended = Module.canvas.webLosses;
     web_page_say_waiting(false);
   },
 
   // The run ends for the lost context: the status line keeps its failure
   // line while the program ends.
   web_page_context_gone: function() {
-    Module.layerContextGone = true;
+    Module.webContextGone = true;
   },
 
   // Focus on the page itself or on the window's canvas: a scrolling key
