@@ -19,10 +19,36 @@
 
 #include "../common/backend.h"
 
+#include <vector>
+
 // The page's one window: its client area's size, as made.
 struct backend_window {
     int client_width, client_height;
 };
+
+// The browser backend's whole state, in one record, reset by web_reset.
+// (The GL that the programs call keeps its own record, in web_gl.cpp: it
+// stands for the desktop's GL library, which is no part of a backend.)
+struct web_state {
+    // The context current on the page's one canvas; NULL when none is.
+    backend_context* current_context = nullptr;
+    // The picture a page holds after its last frame (?frame=K), read back
+    // once: a lost context takes the surface with it, and the program will
+    // not draw that frame again.
+    std::vector<unsigned char> held_pixels;
+    // Frames shown so far; the page's ?frame=K stops showing them after
+    // frame K.
+    int frames_shown = 0;
+    // How long the context has been away while the page was shown; kept
+    // across the waits a message cuts short, so that keys cannot put the
+    // deadline off.
+    int loss_waited_ms = 0;
+};
+extern web_state web;
+// Frees what the front holds (layer_reset_front), which deletes the context
+// and takes the window off the page, and empties the record: the state of a
+// page that has made no window yet.
+void web_reset();
 
 // --- web_input.cpp: the page's keyboard and the close button.
 void web_listen_for_input();

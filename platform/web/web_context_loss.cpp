@@ -24,10 +24,6 @@ static bool loss_give_up()
     return false;
 }
 
-// How long the context has been away while the page was shown; kept across
-// the waits a message cuts short, so that keys cannot put the deadline off.
-static int loss_waited_ms = 0;
-
 bool web_wait_while_context_lost()
 {
     if (web_page_context_state() == web_context_live)
@@ -40,12 +36,12 @@ bool web_wait_while_context_lost()
         if (layer_message_waiting())
             return false;
         if (state == web_context_lost)
-            loss_waited_ms += loss_poll_ms;
-        if (loss_waited_ms > loss_deadline_ms)
+            web.loss_waited_ms += loss_poll_ms;
+        if (web.loss_waited_ms > loss_deadline_ms)
             return loss_give_up();
         web_page_sleep(loss_poll_ms);
     }
-    loss_waited_ms = 0;
+    web.loss_waited_ms = 0;
     if (!web_remake_surface())
         return loss_give_up();
     web_page_context_mended();

@@ -12,8 +12,6 @@
 #include <GLES2/gl2.h>
 #include <emscripten/html5.h>
 
-#include <vector>
-
 struct backend_context {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl;
     backend_window* window;
@@ -23,8 +21,13 @@ struct backend_context {
     GLuint copy_program, copy_buffer;
 };
 
-// The context current on the page's one canvas; NULL when none is.
-static backend_context* gl_current = nullptr;
+web_state web;
+
+void web_reset()
+{
+    layer_reset_front();
+    web = web_state();
+}
 
 static const char* const gl_copy_vertex_source =
     "attribute vec2 corner;\n"
@@ -111,9 +114,9 @@ backend_context* backend_create_context(backend_window* window)
 
 void backend_release_current()
 {
-    if (gl_current)
+    if (web.current_context)
         emscripten_webgl_make_context_current(0);
-    gl_current = nullptr;
+    web.current_context = nullptr;
 }
 
 bool backend_make_current(backend_context* context, backend_window* window)
@@ -126,7 +129,7 @@ bool backend_make_current(backend_context* context, backend_window* window)
         layer_fail(ERROR_INVALID_HANDLE, "WebGL refused the context");
         return false;
     }
-    gl_current = context;
+    web.current_context = context;
     // NOTE: a browser may hand over a context that is lost from the start
     // (its GPU process restarting, too many contexts).  It is waited for as
     // a loss mid-run is: the frames wait in SwapBuffers, and the surface is
@@ -156,8 +159,8 @@ bool backend_make_current(backend_context* context, backend_window* window)
 
 void backend_delete_context(backend_context* context)
 {
-    if (gl_current == context)
-        gl_current = nullptr;
+    if (web.current_context == context)
+        web.current_context = nullptr;
     // Deleting the WebGL context frees its objects with it.
     emscripten_webgl_destroy_context(context->webgl);
     web_gl_forget_objects();
@@ -166,13 +169,13 @@ void backend_delete_context(backend_context* context)
 
 void web_present_frame(backend_window* window)
 {
-    web_gl_copy_to_canvas(gl_current->copy_program, gl_current->framebuffer, window->client_width,
-                          window->client_height);
+    const backend_context* context = web.current_context;
+    web_gl_copy_to_canvas(context->copy_program, context->framebuffer, window->client_width, window->client_height);
 }
 
 bool web_remake_surface()
 {
-    backend_context* context = gl_current;
+    backend_context* context = web.current_context;
     if (!context)
         return false;
     // The lost context's objects are gone with it; their names mean nothing.
@@ -186,24 +189,19 @@ bool web_remake_surface()
     return true;
 }
 
-// The picture a page holds after its last frame (?frame=K), read back once:
-// a lost context takes the surface with it, and the program will not draw
-// that frame again.
-static std::vector<unsigned char> gl_held_pixels;
-
 void web_keep_frame(backend_window* window)
 {
-    gl_held_pixels.resize(static_cast<size_t>(window->client_width) * window->client_height * 4);
+    web.held_pixels.resize(static_cast<size_t>(window->client_width) * window->client_height * 4);
     glReadPixels(0, 0, window->client_width, window->client_height, GL_RGBA, GL_UNSIGNED_BYTE,
-                 gl_held_pixels.data());
+                 web.held_pixels.data());
 }
 
 void web_present_kept_frame(backend_window* window)
 {
-    if (gl_held_pixels.empty() || !gl_current)
+    if (web.held_pixels.empty() || !web.current_context)
         return;
-    glBindTexture(GL_TEXTURE_2D, gl_current->colour);
+    glBindTexture(GL_TEXTURE_2D, web.current_context->colour);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, window->client_width, window->client_height, GL_RGBA,
-                    GL_UNSIGNED_BYTE, gl_held_pixels.data());
+                    GL_UNSIGNED_BYTE, web.held_pixels.data());
     web_present_frame(window);
 }

@@ -3,9 +3,6 @@
 // next frame is due.
 #include "web_backend.h"
 
-// Frames shown so far; the page's ?frame=K stops showing them after frame K.
-static int swap_frames_shown = 0;
-
 // While the page holds its last picture, it looks for input this often (ms).
 static const int swap_hold_poll_ms = 50;
 
@@ -18,14 +15,14 @@ static const int swap_hold_poll_ms = 50;
 void backend_swap(backend_window* window)
 {
     const int limit = web_page_frame_limit();
-    if ((limit < 0 || swap_frames_shown <= limit) && web_page_context_state() == web_context_live) {
+    if ((limit < 0 || web.frames_shown <= limit) && web_page_context_state() == web_context_live) {
         web_present_frame(window);
-        web_page_frame_drawn(swap_frames_shown);
-        ++swap_frames_shown;
-        if (limit >= 0 && swap_frames_shown == limit + 1)
+        web_page_frame_drawn(web.frames_shown);
+        ++web.frames_shown;
+        if (limit >= 0 && web.frames_shown == limit + 1)
             web_keep_frame(window);
     }
-    if (limit >= 0 && swap_frames_shown > limit) {
+    if (limit >= 0 && web.frames_shown > limit) {
         while (!layer_message_waiting()) {
             if (web_wait_while_context_lost())
                 web_present_kept_frame(window);
