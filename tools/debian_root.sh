@@ -78,6 +78,7 @@ make_root() {
   if [[ -f $root/.made && $refresh -eq 0 ]]; then
     # Made before: bring its toolchain up to what the clone now asks.
     in_root tools/install_deps.sh "${extra[@]}"
+    in_root fc-cache
     return
   fi
   echo "making the $release root in $root (this takes a few minutes)" >&2
@@ -95,6 +96,11 @@ make_root() {
   "${as_root[@]}" rm -rf "$root"
   "${as_root[@]}" mv "$root.new" "$root"
   in_root tools/install_deps.sh "${extra[@]}"
+  # NOTE: packages installed into a new root leave some of fontconfig's
+  # caches unmade; the first program to draw text (openbox, framing the
+  # first window) then makes them itself, and on a busy machine that held a
+  # window unmapped for over 30 seconds.  A Debian system has them made.
+  in_root fc-cache
   date -u +%Y-%m-%dT%H:%M:%SZ | "${as_root[@]}" tee "$root/.made" >/dev/null
 }
 
