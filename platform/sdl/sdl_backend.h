@@ -28,8 +28,8 @@ struct backend_window {
     Uint32 sdl_id;
     DWORD style;           // as made: a window without WS_VISIBLE is hidden on purpose
     bool single_buffered;  // its GL contexts draw without a back buffer
-    int x, y;     // where Win32 puts the outer rectangle (the frame) on the screen
-    bool placed;  // the frame was put there once shown
+    int x, y;          // where Win32 puts the outer rectangle (the frame) on the screen
+    bool frame_to_place;  // a window manager frames it: put the frame at (x, y) once shown
 };
 
 struct _XDisplay;

@@ -71,7 +71,7 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     }
     sdl_x11_offer_style(sdl_window, style);
     sdl_x11_outlive_display(sdl_window);
-    sdl.windows.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, false});
+    sdl.windows.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, framed});
     return sdl.windows.back();
 }
 
@@ -86,9 +86,9 @@ void backend_show_window(backend_window* window, const char*)
     SDL_ShowWindow(window->sdl_window);
     // The frame exists once the window is mapped: only then can it be
     // measured and put where it belongs (once: the user may move it later).
-    if (!window->placed && sdl_x11_window_manager_frames_windows())
+    if (window->frame_to_place)
         sdl_x11_place_frame(window->sdl_window, window->x, window->y);
-    window->placed = true;
+    window->frame_to_place = false;
 }
 
 void backend_hide_window(backend_window* window)
