@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# build_web.sh [release|web-trixie]: builds the viewers for the browser with
+# build_web.sh [web|release|web-trixie]: builds the viewers for the browser with
 # Debian's emscripten into build-web/ (the web preset of CMakePresets.json;
 # with "release", build-packages/web/ of the release-web preset, as the
 # packages are; with "web-trixie", build-web-trixie/, run in the Debian 13
@@ -26,10 +26,10 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 # emcmake echoes its own command line on stderr: keep that off the terminal.
 preset=web tree=build-web
 case "${1:-}" in
-  "") ;;
+  "" | web) ;;
   release) preset=release-web tree=build-packages/web ;;
   web-trixie) preset=web-trixie tree=build-web-trixie ;;
-  *) echo "usage: tools/build_web.sh [release|web-trixie]" >&2; exit 2 ;;
+  *) echo "usage: tools/build_web.sh [web|release|web-trixie]" >&2; exit 2 ;;
 esac
 cmake --preset "$preset" >/dev/null
 targets=(terrain320 terrain128 terrain32)

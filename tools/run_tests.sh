@@ -63,22 +63,41 @@ step() {
 }
 
 # Configures and builds a preset's tree (CMakePresets.json), its output
-# shown only when that fails.
+# shown only when that fails; any further words are a command to run the
+# build in (a root: tools/debian_root.sh run RELEASE).
 build_tree() {
   local preset=$1
-  if ! cmake --preset "$preset" >"$log" 2>&1 || ! nice cmake --build --preset "$preset" -j"$(nproc)" >"$log" 2>&1; then
+  shift
+  if ! "$@" cmake --preset "$preset" >"$log" 2>&1 || ! "$@" nice cmake --build --preset "$preset" -j"$(nproc)" >"$log" 2>&1; then
     cat "$log"
     echo "FAIL: building the $preset preset"
     return 1
   fi
 }
 
-# tree NAME PRESET: builds the preset's tree and runs its tests, under NAME.
+# tree NAME PRESET [COMMAND...]: builds the preset's tree and runs its
+# tests, under NAME, both in COMMAND when one is given.
 tree() {
   local name=$1 preset=$2
-  if build_tree "$preset"; then
+  shift 2
+  if build_tree "$preset" "$@"; then
+    step "$name" "$@" ctest --preset "$preset" -j"$(nproc)"
+  else
+    failed=$((failed + 1))
+    summary+=("$name: FAILED to build")
+  fi
+}
+
+# web_tree NAME PRESET [COMMAND...]: tools/build_web.sh assembles the
+# site, the tree's other tools are built after it (in COMMAND), and its
+# tests run here, with this machine's browsers.
+web_tree() {
+  local name=$1 preset=$2
+  shift 2
+  if "$@" tools/build_web.sh "$preset" >"$log" 2>&1 && "$@" nice cmake --build --preset "$preset" -j"$(nproc)" >"$log" 2>&1; then
     step "$name" ctest --preset "$preset" -j"$(nproc)"
   else
+    cat "$log"
     failed=$((failed + 1))
     summary+=("$name: FAILED to build")
   fi
@@ -112,46 +131,18 @@ tree build-win64 win64
 tree build-i386 i386
 tree build-aarch64 aarch64
 step build ctest --preset native -j"$(nproc)"
-# build_web.sh assembles the site; the tree's other tools are built after it
-# (NOTE: emscripten's tools need Debian's node modules).
+# NOTE: emscripten's tools need Debian's node modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-if tools/build_web.sh >"$log" 2>&1 && nice cmake --build --preset web -j"$(nproc)" >"$log" 2>&1; then
-  step build-web ctest --preset web -j"$(nproc)"
-else
-  cat "$log"
-  failed=$((failed + 1))
-  summary+=("build-web: FAILED to build")
-fi
+web_tree build-web web
 step build-sanitize tools/run_sanitized_tests.sh
-
-# in_root RELEASE PRESET: builds the preset's tree in the release's root and
-# runs its tests there.
-in_root() {
-  local release=$1 preset=$2
-  if tools/debian_root.sh run "$release" bash -c "cmake --preset $preset && nice cmake --build --preset $preset -j$(nproc)" \
-      >"$log" 2>&1; then
-    step "build-$release" tools/debian_root.sh run "$release" ctest --preset "$preset" -j"$(nproc)"
-  else
-    cat "$log"
-    failed=$((failed + 1))
-    summary+=("build-$release: FAILED to build")
-  fi
-}
 
 if [[ $roots -eq 1 ]]; then
   for release in "${ready_roots[@]}"; do
-    in_root "$release" "$release"
+    tree "build-$release" "$release" tools/debian_root.sh run "$release"
   done
   # The pages built with Debian 13's Emscripten, tested by the browsers here.
   if [[ " ${ready_roots[*]} " == *" trixie "* ]]; then
-    if tools/debian_root.sh run trixie bash -c "tools/build_web.sh web-trixie && nice cmake --build --preset web-trixie -j$(nproc)" \
-        >"$log" 2>&1; then
-      step build-web-trixie ctest --preset web-trixie -j"$(nproc)"
-    else
-      cat "$log"
-      failed=$((failed + 1))
-      summary+=("build-web-trixie: FAILED to build")
-    fi
+    web_tree build-web-trixie web-trixie tools/debian_root.sh run trixie
   fi
 fi
 
