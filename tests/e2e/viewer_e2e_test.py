@@ -201,8 +201,12 @@ class viewer_under_a_window_manager(unittest.TestCase):
         viewer = Viewer(PROGRAM, self.x, cwd=self.enterContext(Workdir()))
         self.addCleanup(viewer.stop)
         window = viewer.wait_window(timeout=30)
-        # Framed and placed once the manager has set the frame's extents.
+        # Framed once the manager has set the frame's extents; placed once the
+        # viewer has measured the frame and, under SDL3, moved it (checked by
+        # the cases).
         self.assertTrue(poll(lambda: self.wm.frame_extents(window)), "the window was never framed")
+        left, _, top, _ = self.wm.frame_extents(window)
+        poll(lambda: self.x.window_geometry(window)[:2] == (left, top))
         return viewer, window
 
     def test_the_frame_sits_at_the_top_left_and_offers_only_move_and_close(self):
