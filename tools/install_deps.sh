@@ -87,8 +87,27 @@ if [[ ${#missing[@]} -gt 0 ]]; then
       "${as_root[@]}" dpkg --add-architecture "${foreign%:*}"
     fi
   done
-  "${as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+  # NOTE: a mirror caught mid-sync serves an index that fails its checksum,
+  # and apt-get update then fails as a whole.  apt verifies every list it
+  # does take, so after a few tries the install goes on with the signed
+  # lists it has; a package they lack then fails the install itself.
+  for try in 1 2 3; do
+    "${as_root[@]}" apt-get update -qq && break
+    [[ $try -eq 3 ]] && echo "install_deps.sh: apt-get update failed 3 times; installing from the lists apt has" >&2
+    [[ $try -lt 3 ]] && sleep 20
+  done
+  apt_install() { DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$@" >/dev/null; }
+  # 32-bit Wine is optional: where the archive's i386 packages cannot go
+  # with this machine's own (an i386 index mid-sync lags its security
+  # updates), its tests say NOT RUN, as on a kernel without 32-bit support.
+  optional=() required=()
+  for package in "${missing[@]}"; do
+    [[ $package == wine32:i386 ]] && optional+=("$package") || required+=("$package")
+  done
+  [[ ${#required[@]} -eq 0 ]] || apt_install "${required[@]}"
+  if [[ ${#optional[@]} -gt 0 ]] && ! apt_install "${optional[@]}"; then
+    echo "install_deps.sh: cannot install ${optional[*]} from this archive; the 32-bit Windows tests will say NOT RUN" >&2
+  fi
 fi
 
 # The browser driver, puppeteer-core as pinned in tests/web/package-lock.json
