@@ -2,7 +2,7 @@
 # build_web.sh [web|release|web-trixie]: builds the viewers for the browser with
 # Debian's emscripten into build-web/ (the web preset of CMakePresets.json;
 # with "release", build-packages/web/ of the release-web preset, as the
-# packages are; with "web-trixie", build-web-trixie/, run in the Debian 13
+# packages are, or the web/ of TERRAIN_PACKAGES_DIR; with "web-trixie", build-web-trixie/, run in the Debian 13
 # root by tools/run_tests.sh) and assembles the site in its site/ folder: terrain320.html,
 # terrain128.html and terrain32.html, each one file with its script and wasm
 # inside (so that it also runs opened from disk) and titled with the viewer's
@@ -27,16 +27,16 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 preset=web tree=build-web
 case "${1:-}" in
   "" | web) ;;
-  release) preset=release-web tree=build-packages/web ;;
+  release) preset=release-web tree=${TERRAIN_PACKAGES_DIR:-build-packages}/web ;;
   web-trixie) preset=web-trixie tree=build-web-trixie ;;
   *) echo "usage: tools/build_web.sh [web|release|web-trixie]" >&2; exit 2 ;;
 esac
-cmake --preset "$preset" >/dev/null
+cmake --preset "$preset" -B "$tree" >/dev/null
 targets=(terrain320 terrain128 terrain32)
 if grep -q '^TERRAIN_TESTS:BOOL=ON$' "$tree/CMakeCache.txt"; then
   targets+=(scene_probe scene_tests)
 fi
-cmake --build --preset "$preset" -j"$(nproc)" --target "${targets[@]}"
+cmake --build "$tree" -j"$(nproc)" --target "${targets[@]}"
 
 site=$tree/site
 rm -rf "$site"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make_packages.sh [--deb | --windows | --web]: what users install, from
-# release trees of its own (no profiling, stripped), into build-packages/:
+# release trees of its own (no profiling, stripped), into build-packages/
+# (or the folder TERRAIN_PACKAGES_DIR names, as the tests do in their tree):
 #   terrain-viewers_VERSION-1_amd64.deb      from build-packages/linux/
 #   terrain-viewers_VERSION-1_arm64.deb      from build-packages/linux-arm64/
 #   terrain-viewers-VERSION-windows.zip      from build-packages/win32/ and win64/
@@ -44,17 +45,19 @@ needs=(dpkg-dev file)
 wants windows && needs+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wixl msitools faketime)
 tools/install_deps.sh "${toolchains[@]}" "${needs[@]}"
 
-out=$PWD/build-packages
+out=${TERRAIN_PACKAGES_DIR:-$PWD/build-packages}
 mkdir -p "$out"
+out=$(cd "$out" && pwd)
 version=$(sed -n 's/^project(terrain_viewers VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 programs=(terrain320 terrain128 terrain32)
 made=()
 
-# configure_and_build PRESET: a release preset's tree (CMakePresets.json:
-# no profiling, tests or benchmarks, the source folder's path mapped to ".").
+# configure_and_build PRESET FOLDER: a release preset's tree (CMakePresets.json:
+# no profiling, tests or benchmarks, the source folder's path mapped to "."),
+# in $out/FOLDER.
 configure_and_build() {
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" -j"$(nproc)" --target "${programs[@]}" >/dev/null
+  cmake --preset "$1" -B "$out/$2" >/dev/null
+  cmake --build "$out/$2" -j"$(nproc)" --target "${programs[@]}" >/dev/null
 }
 
 # make_deb PRESET ARCH: the Debian package of a tree built with Debian's
@@ -62,7 +65,7 @@ configure_and_build() {
 make_deb() {
   local preset=$1 arch=$2 tree=$out/linux
   [[ $arch == amd64 ]] || tree=$out/linux-$arch
-  configure_and_build "$preset"
+  configure_and_build "$preset" "${tree##*/}"
   rm -f "$out"/terrain-viewers_*_"$arch".deb
   # CPack's work folder inside the tree, so that packages made at the same
   # time keep their own; dpkg-shlibdeps looks for ARCH's libraries.
@@ -79,12 +82,12 @@ if wants deb; then
   make_deb release-arm64 arm64
 fi
 if wants windows; then
-  configure_and_build release-win32
-  configure_and_build release-win64
+  configure_and_build release-win32 win32
+  configure_and_build release-win64 win64
   mapfile -t -O "${#made[@]}" made < <(tools/windows_packages.sh "$out/win32" "$out/win64" "$out")
 fi
 if wants web; then
-  tools/build_web.sh release >/dev/null
+  TERRAIN_PACKAGES_DIR=$out tools/build_web.sh release >/dev/null
   made+=("$out/terrain-viewers-$version-web.zip")
   tools/reproducible_zip.py "${made[-1]}" "terrain-viewers-$version-web" "$out/web/site"
 fi

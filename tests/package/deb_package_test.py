@@ -24,6 +24,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from x11_harness import XServer, Viewer, Workdir, colour_regions, terrain_problem  # noqa: E402
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+# Where tools/make_packages.sh put them: the tests give it a folder in their tree.
+PACKAGES = os.environ.get("TERRAIN_PACKAGES_DIR", os.path.join(SOURCE_DIR, "build-packages"))
 BUILD_DIR = None
 PACKAGE = "terrain-viewers"
 PROGRAMS = ("terrain320", "terrain128", "terrain32")
@@ -55,7 +57,7 @@ def reason_to_skip():
 class debian_package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.debs = {arch: glob.glob(os.path.join(SOURCE_DIR, "build-packages", f"terrain-viewers_*_{arch}.deb"))[0]
+        cls.debs = {arch: glob.glob(os.path.join(PACKAGES, f"terrain-viewers_*_{arch}.deb"))[0]
                     for arch in ("amd64", "arm64")}
         cls.deb = cls.debs["amd64"]
         cls.scratch = os.path.dirname(cls.deb)

@@ -24,6 +24,8 @@ import zlib
 import zipfile
 
 SOURCE_DIR = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+# Where tools/make_packages.sh put them: the tests give it a folder in their tree.
+PACKAGES = os.environ.get("TERRAIN_PACKAGES_DIR", os.path.join(SOURCE_DIR, "build-packages"))
 sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "harness"))
 from x11_harness import Viewer, XServer  # noqa: E402
 PROGRAMS = ("terrain320", "terrain128", "terrain32")
@@ -80,7 +82,7 @@ def reason_to_skip():
 class windows_packages(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        paths = glob.glob(os.path.join(SOURCE_DIR, "build-packages", "terrain-viewers-*"))
+        paths = glob.glob(os.path.join(PACKAGES, "terrain-viewers-*"))
         cls.path = next(path for path in paths if path.endswith("-windows.zip"))
         cls.version = os.path.basename(cls.path).split("-")[2]
         cls.msis = {arch: next(path for path in paths if path.endswith(f"-{arch}.msi")) for arch in MSI_ARCHITECTURES}
