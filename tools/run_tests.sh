@@ -10,39 +10,82 @@
 #                                (tools/debian_root.sh): SDL 2.32, and sdl2-compat
 #                                over SDL3; build-web-trixie/, the pages built
 #                                with Debian 13's Emscripten, tested here
-# Every tree runs even when an earlier one failed; the last line counts the
-# tests of all of them, and the exit status is non-zero when any failed.
-#   --no-roots       skip the roots, for a quick local run (CI never does)
+# Every tree runs even when an earlier one failed; the last lines give each
+# tree's counts and time and those of all of them, and the exit status is
+# non-zero when any failed.
+#   --only NAME...   run only these trees, by the names above (build-trixie
+#                    makes its root as needed)
+#   --no-roots       skip the roots, for a quick local run (refused in CI)
 #   --refresh-roots  make the roots anew from the archive before the run
-# A root that cannot be made counts as skipped (NOT RUN), or as a failure
-# with TERRAIN_REQUIRE_ROOTS=1.
+# A root that cannot be made, updated or entered fails the run in CI
+# (CI=true) or with TERRAIN_REQUIRE_ROOTS=1; run by hand, its trees are NOT
+# RUN (skipped), with a line saying why.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 started=$SECONDS
-roots=1 refresh=()
-for option in "$@"; do
-  case "$option" in
+all_trees=(build build-win32 build-win64 build-i386 build-aarch64 build-web build-sanitize
+           build-trixie build-forky build-web-trixie)
+usage() {
+  echo "usage: tools/run_tests.sh [--no-roots] [--refresh-roots] [--only NAME...]" >&2
+  echo "  NAME: ${all_trees[*]}" >&2
+  exit 2
+}
+roots=1 refresh=() only=()
+while [[ $# -gt 0 ]]; do
+  case "$1" in
     --no-roots) roots=0 ;;
     --refresh-roots) refresh=(--refresh) ;;
-    *) echo "usage: tools/run_tests.sh [--no-roots] [--refresh-roots]" >&2; exit 2 ;;
+    --only)
+      shift
+      while [[ $# -gt 0 && $1 != --* ]]; do
+        [[ " ${all_trees[*]} " == *" $1 "* ]] || { echo "run_tests.sh: no tree named '$1'" >&2; usage; }
+        only+=("$1")
+        shift
+      done
+      [[ ${#only[@]} -gt 0 ]] || usage
+      continue
+      ;;
+    *) usage ;;
   esac
+  shift
 done
-tools/install_deps.sh --windows --web --cross debootstrap mmdebstrap || exit 1
+require_roots=0
+if [[ ${CI:-} == true || ${TERRAIN_REQUIRE_ROOTS:-0} == 1 ]]; then
+  require_roots=1
+fi
+if [[ $roots -eq 0 && ${CI:-} == true ]]; then
+  echo "run_tests.sh: --no-roots is for local runs; CI runs the trees in the roots too" >&2
+  exit 2
+fi
+# wanted NAME: whether this run has the tree NAME.
+wanted() { [[ ${#only[@]} -eq 0 || " ${only[*]} " == *" $1 "* ]]; }
+# What the trees of this run need (the native tree's package tests try
+# every package); the roots are made with mmdebstrap.
+toolchains=()
+{ wanted build || wanted build-win32 || wanted build-win64; } && toolchains+=(--windows)
+{ wanted build || wanted build-i386 || wanted build-aarch64; } && toolchains+=(--cross)
+{ wanted build || wanted build-web || wanted build-web-trixie; } && toolchains+=(--web)
+[[ $roots -eq 1 ]] && toolchains+=(mmdebstrap)
+tools/install_deps.sh "${toolchains[@]}" || exit 1
 
 passed=0 failed=0 skipped=0
 summary=()
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
-# Adds the counts of ctest's summary in $log to the totals, under NAME; a
-# step that printed none (it failed before its tests) counts as one failure.
+# How long since SECONDS was START: "N min S s".
+took() { echo "$(((SECONDS - $1) / 60)) min $(((SECONDS - $1) % 60)) s"; }
+
+# Adds the counts of ctest's summary in $log to the totals, under NAME, with
+# the time since START; a step that printed none (it failed before its
+# tests) counts as one failure.
 count() {
-  local name=$1 status=$2 line total bad skip
+  local name=$1 status=$2 start=$3 line total bad skip
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
   if [[ -z "$line" ]]; then
     [[ $status -eq 0 ]] && return
     failed=$((failed + 1))
-    summary+=("$name: FAILED before its tests")
+    summary+=("$name: FAILED before its tests ($(took "$start"))")
     return
   fi
   read -r bad total < <(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/' <<<"$line")
@@ -50,16 +93,16 @@ count() {
   passed=$((passed + total - bad - skip))
   failed=$((failed + bad))
   skipped=$((skipped + skip))
-  summary+=("$name: $((total - bad - skip)) passed, $bad failed, $skip skipped")
+  summary+=("$name: $((total - bad - skip)) passed, $bad failed, $skip skipped ($(took "$start"))")
 }
 
-# Runs a step (a command), its output shown and kept in $log.
+# step NAME START COMMAND...: runs a step, its output shown and kept in $log.
 step() {
-  local name=$1
-  shift
+  local name=$1 start=$2
+  shift 2
   echo "== $name"
   "$@" 2>&1 | tee "$log"
-  count "$name" "${PIPESTATUS[0]}"
+  count "$name" "${PIPESTATUS[0]}" "$start"
 }
 
 # Configures and builds a preset's tree (CMakePresets.json), its output
@@ -78,13 +121,13 @@ build_tree() {
 # tree NAME PRESET [COMMAND...]: builds the preset's tree and runs its
 # tests, under NAME, both in COMMAND when one is given.
 tree() {
-  local name=$1 preset=$2
+  local name=$1 preset=$2 start=$SECONDS
   shift 2
   if build_tree "$preset" "$@"; then
-    step "$name" "$@" ctest --preset "$preset" -j"$(nproc)"
+    step "$name" "$start" "$@" ctest --preset "$preset" -j"$(nproc)"
   else
     failed=$((failed + 1))
-    summary+=("$name: FAILED to build")
+    summary+=("$name: FAILED to build ($(took "$start"))")
   fi
 }
 
@@ -92,61 +135,75 @@ tree() {
 # site, the tree's other tools are built after it (in COMMAND), and its
 # tests run here, with this machine's browsers.
 web_tree() {
-  local name=$1 preset=$2
+  local name=$1 preset=$2 start=$SECONDS
   shift 2
   if "$@" tools/build_web.sh "$preset" >"$log" 2>&1 && "$@" nice cmake --build --preset "$preset" -j"$(nproc)" >"$log" 2>&1; then
-    step "$name" ctest --preset "$preset" -j"$(nproc)"
+    step "$name" "$start" ctest --preset "$preset" -j"$(nproc)"
   else
     cat "$log"
     failed=$((failed + 1))
-    summary+=("$name: FAILED to build")
+    summary+=("$name: FAILED to build ($(took "$start"))")
   fi
 }
 
 # The roots first: the native tree installs its package in Debian 13's.
+# Each root is made for the trees that run in it or test what is built there.
 ready_roots=()
 if [[ $roots -eq 1 ]]; then
   for release in trixie forky; do
+    users=()
+    for name in "build-$release" "build-web-$release"; do
+      [[ " ${all_trees[*]} " == *" $name "* ]] && wanted "$name" && users+=("$name")
+    done
+    [[ ${#users[@]} -gt 0 ]] || continue
     echo "== the $release root"
+    start=$SECONDS
     if tools/debian_root.sh make "$release" "${refresh[@]}" >"$log" 2>&1; then
+      grep 'keeping the one made' "$log"
       echo "made $(tools/debian_root.sh date "$release")"
       ready_roots+=("$release")
     else
       cat "$log"
-      if [[ ${TERRAIN_REQUIRE_ROOTS:-0} == 1 ]]; then
-        failed=$((failed + 1))
-        summary+=("build-$release: FAILED: the root could not be made")
-      else
-        skipped=$((skipped + 1))
-        summary+=("build-$release: NOT RUN: the root could not be made (TERRAIN_REQUIRE_ROOTS=1 fails here)")
-      fi
+      for name in "${users[@]}"; do
+        if [[ $require_roots -eq 1 ]]; then
+          failed=$((failed + 1))
+          summary+=("$name: FAILED: the $release root could not be made, updated or entered ($(took "$start"))")
+        else
+          skipped=$((skipped + 1))
+          summary+=("$name: NOT RUN: the $release root could not be made (see above; CI=true or TERRAIN_REQUIRE_ROOTS=1 fails here)")
+        fi
+      done
     fi
   done
 fi
 
 # The native tree first: the cross trees compare their tools with its own.
-build_tree native || { echo "FAIL: building build/"; exit 1; }
-tree build-win32 win32
-tree build-win64 win64
-tree build-i386 i386
-tree build-aarch64 aarch64
-step build ctest --preset native -j"$(nproc)"
+native_users=(build build-win32 build-win64 build-i386 build-aarch64 build-sanitize)
+for name in "${native_users[@]}"; do
+  if wanted "$name"; then
+    build_tree native || { echo "FAIL: building build/"; exit 1; }
+    break
+  fi
+done
+wanted build-win32 && tree build-win32 win32
+wanted build-win64 && tree build-win64 win64
+wanted build-i386 && tree build-i386 i386
+wanted build-aarch64 && tree build-aarch64 aarch64
+wanted build && step build "$SECONDS" ctest --preset native -j"$(nproc)"
 # NOTE: emscripten's tools need Debian's node modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
-web_tree build-web web
-step build-sanitize tools/run_sanitized_tests.sh
+wanted build-web && web_tree build-web web
+wanted build-sanitize && step build-sanitize "$SECONDS" tools/run_sanitized_tests.sh
 
-if [[ $roots -eq 1 ]]; then
-  for release in "${ready_roots[@]}"; do
-    tree "build-$release" "$release" tools/debian_root.sh run "$release"
-  done
-  # The pages built with Debian 13's Emscripten, tested by the browsers here.
-  if [[ " ${ready_roots[*]} " == *" trixie "* ]]; then
-    web_tree build-web-trixie web-trixie tools/debian_root.sh run trixie
-  fi
+for release in "${ready_roots[@]}"; do
+  wanted "build-$release" && tree "build-$release" "$release" tools/debian_root.sh run "$release"
+done
+# The pages built with Debian 13's Emscripten, tested by the browsers here.
+if [[ " ${ready_roots[*]} " == *" trixie "* ]] && wanted build-web-trixie; then
+  web_tree build-web-trixie web-trixie tools/debian_root.sh run trixie
 fi
 
-echo "== all trees, in $(((SECONDS - started) / 60)) min $(((SECONDS - started) % 60)) s"
+echo "== all trees, in $(took "$started")"
 printf '%s\n' "${summary[@]}"
 echo "$passed passed, $failed failed, $skipped skipped"
 [[ $failed -eq 0 ]]
