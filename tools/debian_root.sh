@@ -89,6 +89,8 @@ in_root() {
       mount --rbind "$dir" "$ROOT$dir"
     done
     cp -L /etc/resolv.conf "$ROOT/etc/resolv.conf" 2>/dev/null || true
+    # X servers run by a user who is not root cannot make this themselves.
+    install -d -m 1777 "$ROOT/tmp/.X11-unix"
     exec chroot --userspec="$USERSPEC" "$ROOT" "$@"' in_root /usr/bin/env -i "${keep[@]}" \
     bash -c 'cd "$1" && shift && exec "$@"' in_root "$source_dir" "$@"
 }
