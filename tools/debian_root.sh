@@ -102,10 +102,12 @@ made_days_ago() {
 
 # What the tests never read, left out of every package installed in a root
 # (dpkg's path-exclude, as Debian's minimal images do): documentation but
-# the licences, manual and info pages, and translations.
+# the licences, manual pages but the viewers' own, which the package test
+# reads, info pages, and translations.
 dpkg_excludes=(
   --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-include=/usr/share/doc/*/copyright'
-  --dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-exclude=/usr/share/info/*'
+  --dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-include=/usr/share/man/man6/terrain*'
+  --dpkgopt='path-exclude=/usr/share/info/*'
   --dpkgopt='path-exclude=/usr/share/locale/*' --dpkgopt='path-include=/usr/share/locale/locale.alias'
   --dpkgopt='path-exclude=/usr/share/help/*' --dpkgopt='path-exclude=/usr/share/gtk-doc/*'
 )
@@ -114,7 +116,7 @@ dpkg_excludes=(
 # made by then, and drops the downloaded packages.
 provision() {
   local dir=$1
-  in_root "$dir" 0:0 tools/install_deps.sh "${extra[@]}"
+  in_root "$dir" 0:0 tools/install_deps.sh --root "${extra[@]}"
   # NOTE: packages installed into a new root leave some of fontconfig's
   # caches unmade; the first program to draw text (openbox, framing the
   # first window) then makes them itself, and on a busy machine that held a

@@ -2,10 +2,12 @@
 # Installs the Debian packages that building, running and testing the viewers
 # need.  Idempotent and quiet: when everything is already there it asks apt
 # nothing at all.
-#   install_deps.sh [--viewer] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]
+#   install_deps.sh [--viewer | --root] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]
 # --viewer installs only what building and running a viewer needs (also on a
 # private X server, when there is no display), without the test toolchain
 # (GoogleTest, Google Benchmark, Weston, openbox, valgrind, lintian...).
+# --root leaves out the package checks (lintian, diffoscope), which run on
+# the host alone, for the roots of other releases (tools/debian_root.sh).
 # --windows adds the MinGW-w64 cross compilers, icoutils (the programs'
 # icon), Wine (64-bit, and 32-bit from the i386 architecture, which it
 # enables), and wixl and msitools for the installers.  --web adds emscripten,
@@ -19,6 +21,7 @@
 set -euo pipefail
 
 viewer_only=0
+in_root=0
 windows=0
 web=0
 cross=0
@@ -26,11 +29,12 @@ arm64=0
 while [[ "${1:-}" == --* ]]; do
   case "$1" in
     --viewer) viewer_only=1 ;;
+    --root) in_root=1 ;;
     --windows) windows=1 ;;
     --web) web=1 ;;
     --cross) cross=1 arm64=1 ;;
     --arm64) arm64=1 ;;
-    *) echo "usage: tools/install_deps.sh [--viewer] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]" >&2; exit 2 ;;
+    *) echo "usage: tools/install_deps.sh [--viewer | --root] [--windows] [--web] [--cross] [--arm64] [PACKAGE...]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -45,8 +49,9 @@ if [[ $viewer_only -eq 0 ]]; then
   packages+=(
     libgtest-dev libgmock-dev libbenchmark-dev libxtst-dev
     weston openbox valgrind
-    dpkg-dev file lintian desktop-file-utils man-db diffoscope-minimal
+    dpkg-dev file desktop-file-utils man-db
   )
+  [[ $in_root -eq 1 ]] || packages+=(lintian diffoscope-minimal)
 fi
 if [[ $windows -eq 1 ]]; then
   packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 icoutils wine wine64 wine32:i386 wixl msitools)
