@@ -114,15 +114,20 @@ dpkg_excludes=(
 
 # Installs the toolchain in the root at DIR, and what a Debian system has
 # made by then, and drops the downloaded packages.
+# Each step must succeed: this runs where set -e does not hold.
 provision() {
   local dir=$1
-  in_root "$dir" 0:0 tools/install_deps.sh --root "${extra[@]}"
-  # NOTE: packages installed into a new root leave some of fontconfig's
-  # caches unmade; the first program to draw text (openbox, framing the
-  # first window) then makes them itself, and on a busy machine that held a
-  # window unmapped for over 30 seconds.  A Debian system has them made.
-  in_root "$dir" 0:0 fc-cache
-  in_root "$dir" 0:0 apt-get clean
+  # NOTE: a maintainer script that links its manual page with
+  # update-alternatives fails where the section's folder is missing
+  # (OpenJDK's does), and the manual pages are left out here.
+  "${as_root[@]}" mkdir -p "$dir/usr/share/man/man1" &&
+    in_root "$dir" 0:0 tools/install_deps.sh --root "${extra[@]}" &&
+    # NOTE: packages installed into a new root leave some of fontconfig's
+    # caches unmade; the first program to draw text (openbox, framing the
+    # first window) then makes them itself, and on a busy machine that held
+    # a window unmapped for over 30 seconds.  A Debian system has them made.
+    in_root "$dir" 0:0 fc-cache &&
+    in_root "$dir" 0:0 apt-get clean
 }
 
 # Debian's keyring as the newest release that this machine's own keys
