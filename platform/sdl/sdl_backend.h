@@ -29,7 +29,16 @@ struct backend_window {
     DWORD style;           // as made: a window without WS_VISIBLE is hidden on purpose
     bool single_buffered;  // its GL contexts draw without a back buffer
     int x, y;          // where Win32 puts the outer rectangle (the frame) on the screen
-    bool frame_to_place;  // a window manager frames it: put the frame at (x, y) once shown
+    bool frame_to_place;  // a window manager frames it: put the frame at (x, y) once framed
+    // What the X server said of the window, read from its events
+    // (sdl_x11_window_state.cpp); unused off X11.
+    unsigned long x11_id;      // the X window, 0 while not watched
+    bool x11_mapped;           // the server said the client window was mapped
+    bool x11_map_asked;        // shown by the program, the server's word not yet read
+    bool x11_iconic;           // the manager says it is iconified (WM_STATE)
+    int x11_asks_left;         // requests left to put the frame at (x, y)
+    DWORD x11_asked_at;        // when the last was made (backend_now)
+    int x11_asked_x, x11_asked_y;  // where the client area was then
 };
 
 struct _XDisplay;
@@ -49,6 +58,13 @@ struct sdl_state {
     // The first error caught: its display and codes.
     _XDisplay* x11_error_display = nullptr;
     unsigned char x11_error_code = 0, x11_request_code = 0, x11_minor_code = 0;
+    // A connection of the layer's own that hears what happens to the windows
+    // (sdl_x11_window_state.cpp), opened by the first window on X11.
+    _XDisplay* x11_watch = nullptr;
+    bool x11_watch_tried = false;
+    bool x11_managed = false;     // a window manager runs (it frames windows)
+    bool x11_moveresize = false;  // it names _NET_MOVERESIZE_WINDOW in _NET_SUPPORTED
+    unsigned long x11_frame_extents_atom = 0, x11_wm_state_atom = 0;
 };
 extern sdl_state sdl;
 // Frees what the front holds (layer_reset_front), stops SDL's video and gives
@@ -114,19 +130,34 @@ const char* sdl_x11_connection_failure();
 // Before SDL's video starts: windows are to go on the X screen DISPLAY names
 // (":0.1" is screen 1), not on screen 0.
 void sdl_x11_use_named_screen();
+// Lets Xlib's calls on `display` do nothing once its connection broke.
+void sdl_x11_outlive_loss_of(_XDisplay* display);
+
+// --- sdl_x11_window_state.cpp: what the X server says of the windows, heard
+// on a connection of the layer's own (SDL3 keeps its own flags whatever the
+// manager did, and asking the server at every frame costs a round trip).
 // True when SDL runs on X11 under a window manager, which frames windows and
-// places the frame, not the client area, where a window asks to be.
+// places the frame, not the client area, where a window asks to be.  Opens
+// the watching connection and reads the manager's _NET_SUPPORTED once.
 bool sdl_x11_window_manager_frames_windows();
-// Once `window` is mapped under a window manager: measures where the frame
-// and the client area landed and moves the window until the frame's
-// top-left is at (x, y), as Windows puts the outer rectangle, the client
-// area below the manager's own title bar.  SDL2 asks for the frame's place,
-// SDL3 (sdl2-compat) for the client area's; measuring serves both.
-void sdl_x11_place_frame(SDL_Window* window, int x, int y);
-// True when the X server shows nothing of `window`: unmapped, iconified, or
-// inside a frame that is.  False off X11.  SDL3 keeps a window it showed as
+// Starts hearing `window`'s map state, frame and place: called once it is
+// made, before it is ever mapped.
+void sdl_x11_watch_window(backend_window* window);
+// The program shows `window`: under a window manager, its frame is put at
+// (x, y), as Windows puts the outer rectangle, once the manager has framed
+// it, as its events come in; the manager's refusal is its answer.  Nothing
+// here waits for the manager.
+void sdl_x11_window_shown(backend_window* window);
+// Reads what the server has sent on the watching connection, without
+// asking it anything; acts on it.  Called as the message loop runs.
+void sdl_x11_read_events();
+// True when the X server shows nothing of `window`: unmapped or iconified,
+// as its events say.  False off X11.  SDL3 keeps a window it showed as
 // shown whatever the window manager did since, so the flags cannot tell.
-bool sdl_x11_window_unmapped(SDL_Window* window);
+bool sdl_x11_window_unmapped(backend_window* window);
+// Closes the watching connection (sdl_reset).
+void sdl_x11_stop_watching_windows();
+
 // Asks the window manager for the buttons and functions of a Win32 style
 // only (Motif hints): a caption moves, a system menu closes, and so on.
 void sdl_x11_offer_style(SDL_Window* window, DWORD style);

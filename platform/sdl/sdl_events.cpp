@@ -30,12 +30,9 @@ void backend_peek_starts()
         posix_clear_signal();
 }
 
-// Reads SDL events until one makes a message.  SDL is only touched once the
-// first window has started it.
-void backend_pump_events()
+// Reads SDL events until one makes a message.
+static void events_pump_sdl()
 {
-    if (!sdl_video_started())
-        return;
     // NOTE: SDL ends each poll cycle with a sentinel event and reports "no
     // event" on reaching it, even when events came in behind it (we stop
     // reading as soon as one makes a message): 2.26, 2.32 and sdl2-compat
@@ -53,4 +50,14 @@ void backend_pump_events()
         if (sdl_take_event(event))
             return;
     }
+}
+
+// SDL is only touched once the first window has started it.
+void backend_pump_events()
+{
+    if (!sdl_video_started())
+        return;
+    events_pump_sdl();
+    // What the X server told the layer's own connection (a frame to place).
+    sdl_x11_read_events();
 }

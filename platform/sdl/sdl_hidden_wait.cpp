@@ -18,7 +18,7 @@ static bool hidden_from_view(backend_window* window)
         return true;
     if (!(window->style & WS_VISIBLE))
         return false;
-    return (flags & SDL_WINDOW_HIDDEN) || sdl_x11_window_unmapped(window->sdl_window);
+    return (flags & SDL_WINDOW_HIDDEN) || sdl_x11_window_unmapped(window);
 }
 
 void sdl_wait_while_hidden(backend_window* window)

@@ -129,6 +129,7 @@ void sdl_reset()
 {
     layer_reset_front();
     if (sdl.video_started) {
+        sdl_x11_stop_watching_windows();
         sdl_x11_stop_watching();
         if (!sdl.x11_lost)
             SDL_QuitSubSystem(SDL_INIT_VIDEO);

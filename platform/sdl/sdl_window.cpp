@@ -71,8 +71,16 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     }
     sdl_x11_offer_style(sdl_window, style);
     sdl_x11_outlive_display(sdl_window);
-    sdl.windows.push_back(new backend_window{sdl_window, SDL_GetWindowID(sdl_window), style, false, x, y, framed});
-    return sdl.windows.back();
+    backend_window* window = new backend_window{};
+    window->sdl_window = sdl_window;
+    window->sdl_id = SDL_GetWindowID(sdl_window);
+    window->style = style;
+    window->x = x;
+    window->y = y;
+    window->frame_to_place = framed;
+    sdl_x11_watch_window(window);
+    sdl.windows.push_back(window);
+    return window;
 }
 
 // NOTE: SDL 2.26 waits for the X server to say that a window was mapped or
@@ -85,10 +93,9 @@ void backend_show_window(backend_window* window, const char*)
         return;
     SDL_ShowWindow(window->sdl_window);
     // The frame exists once the window is mapped: only then can it be
-    // measured and put where it belongs (once: the user may move it later).
-    if (window->frame_to_place)
-        sdl_x11_place_frame(window->sdl_window, window->x, window->y);
-    window->frame_to_place = false;
+    // measured and put where it belongs, as the manager's events come in
+    // while the program draws (once: the user may move it later).
+    sdl_x11_window_shown(window);
 }
 
 void backend_hide_window(backend_window* window)

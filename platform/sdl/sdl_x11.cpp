@@ -20,6 +20,9 @@
 // handled as before.  No request may be made from here.
 static int x11_error(Display* display, XErrorEvent* error)
 {
+    // The watching connection asks about windows that may be gone by then.
+    if (display == sdl.x11_watch)
+        return 0;
     if (!sdl.x11_catching) {
         const XErrorHandler previous = reinterpret_cast<XErrorHandler>(sdl.x11_previous_error_handler);
         return previous ? previous(display, error) : 0;
@@ -76,6 +79,8 @@ static const char* x11_error_words()
 // nothing from now on (x11_outlive_loss), so the program reaches its own end.
 static int x11_connection_lost(Display* display)
 {
+    if (sdl.x11_lost)  // both connections noticed: one line
+        return 0;
     posix_chatter_end();  // if it broke while a library started: the line goes to the real stderr
     sdl.x11_lost = true;
     char cause[160];
@@ -94,6 +99,11 @@ static int x11_connection_lost(Display* display)
 // Xlib then marks the display as gone and its calls return at once.
 static void x11_outlive_loss(Display*, void*)
 {
+}
+
+void sdl_x11_outlive_loss_of(_XDisplay* display)
+{
+    XSetIOErrorExitHandler(display, x11_outlive_loss, nullptr);
 }
 
 void sdl_x11_stop_watching()
@@ -213,165 +223,6 @@ void sdl_x11_use_named_screen()
     // XRandR is not missed.  A user's own SDL_VIDEO_X11_XRANDR still wins.
     if (screen != 0)
         SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
-}
-
-// True when a window manager that follows the desktop conventions runs: the
-// root names a check window that names itself.
-static bool x11_window_manager_running(Display* display)
-{
-    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
-    Window named[2] = {0, 0};
-    Window holder = DefaultRootWindow(display);
-    for (int i = 0; i < 2; ++i) {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, left = 0;
-        unsigned char* data = nullptr;
-        // NOTE: the check window may be gone (its manager ended): ignore the
-        // error that asking it would raise.
-        XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        const int status = XGetWindowProperty(display, holder, check, 0, 1, False, XA_WINDOW, &type, &format,
-                                              &items, &left, &data);
-        XSync(display, False);
-        XSetErrorHandler(previous);
-        if (status == Success && data && type == XA_WINDOW && format == 32 && items == 1)
-            named[i] = *reinterpret_cast<Window*>(data);
-        if (data)
-            XFree(data);
-        if (!named[i])
-            return false;
-        holder = named[i];
-    }
-    return named[0] == named[1];
-}
-
-bool sdl_x11_window_manager_frames_windows()
-{
-    if (!sdl.x11_watching)
-        return false;
-    // The display connection is SDL's; a hidden 1x1 window would be needed
-    // to get it from SDL, so a short connection of our own asks instead.
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    const bool running = x11_window_manager_running(display);
-    XCloseDisplay(display);
-    return running;
-}
-
-// The X display and window of an SDL window on X11; false off X11.
-static bool x11_window_of(SDL_Window* window, Display** display, Window* x_window)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!sdl.x11_watching || sdl.x11_lost || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return false;
-    *display = info.info.x11.display;
-    *x_window = info.info.x11.window;
-    return true;
-}
-
-// Where the window's client area is on the root window.
-static bool x11_client_origin(Display* display, Window window, int* x, int* y)
-{
-    Window child = 0;
-    return XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, x, y, &child);
-}
-
-// The left and top of the frame the window manager drew round `window`, once
-// it has (_NET_FRAME_EXTENTS is set) and the window shows.
-static bool x11_frame_extents(Display* display, Window window, int* left, int* top)
-{
-    XWindowAttributes attributes = {};
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
-        return false;
-    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, left_over = 0;
-    unsigned char* data = nullptr;
-    const bool found = XGetWindowProperty(display, window, extents, 0, 4, False, XA_CARDINAL, &type, &format,
-                                          &items, &left_over, &data) == Success &&
-                       data && type == XA_CARDINAL && format == 32 && items == 4;
-    if (found) {
-        const long* values = reinterpret_cast<const long*>(data);  // left, right, top, bottom
-        *left = static_cast<int>(values[0]);
-        *top = static_cast<int>(values[2]);
-    }
-    if (data)
-        XFree(data);
-    return found;
-}
-
-// Polls `done` every 10 ms for up to 2 s: the window manager acts in its own
-// time, and one that never does must not hold the program for long.
-template <typename Condition>
-static bool x11_within_a_while(Condition done)
-{
-    for (int waited_ms = 0; waited_ms < 2000; waited_ms += 10) {
-        if (done())
-            return true;
-        SDL_Delay(10);
-    }
-    return done();
-}
-
-void sdl_x11_place_frame(SDL_Window* window, int x, int y)
-{
-    Display* display = nullptr;
-    Window x_window = 0;
-    int left = 0, top = 0, client_x = 0, client_y = 0;
-    if (!x11_window_of(window, &display, &x_window) ||
-        !x11_within_a_while([&] { return x11_frame_extents(display, x_window, &left, &top); }))
-        return;
-    // The client area belongs this far inside a frame whose top-left is at (x, y).
-    const int wanted_x = x + left, wanted_y = y + top;
-    const auto placed = [&] {
-        return !x11_client_origin(display, x_window, &client_x, &client_y) ||
-               (client_x == wanted_x && client_y == wanted_y);
-    };
-    if (placed())
-        return;
-    // NOTE: a plain move request is read by the manager by the window's
-    // gravity, and openbox ignores one for the place it believes the window
-    // already has: under SDL3, which asked for (x, y) as the client area's
-    // place and then moved the frame off the screen to get it there, the
-    // frame's (x, y) is that place.  The desktop's own request names the
-    // client area's place itself (static gravity), which nothing mistakes.
-    XEvent request = {};
-    request.xclient.type = ClientMessage;
-    request.xclient.window = x_window;
-    request.xclient.message_type = XInternAtom(display, "_NET_MOVERESIZE_WINDOW", False);
-    request.xclient.format = 32;
-    const long static_gravity = StaticGravity, x_and_y_given = 3 << 8, from_an_application = 1 << 12;
-    request.xclient.data.l[0] = static_gravity | x_and_y_given | from_an_application;
-    request.xclient.data.l[1] = wanted_x;
-    request.xclient.data.l[2] = wanted_y;
-    XSendEvent(display, DefaultRootWindow(display), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &request);
-    XFlush(display);
-    if (x11_within_a_while(placed))
-        return;
-    // A manager without that request reads a plain one by the window's
-    // gravity: static puts the client area there, north-west (the default)
-    // the frame's top-left corner.
-    XSizeHints hints = {};
-    long supplied = 0;
-    const bool static_hint = XGetWMNormalHints(display, x_window, &hints, &supplied) &&
-                             (hints.flags & PWinGravity) && hints.win_gravity == StaticGravity;
-    XMoveWindow(display, x_window, static_hint ? wanted_x : x, static_hint ? wanted_y : y);
-    XFlush(display);
-    x11_within_a_while(placed);
-}
-
-bool sdl_x11_window_unmapped(SDL_Window* window)
-{
-    Display* display = nullptr;
-    Window x_window = 0;
-    XWindowAttributes attributes = {};
-    if (!x11_window_of(window, &display, &x_window) || !XGetWindowAttributes(display, x_window, &attributes))
-        return false;
-    return attributes.map_state != IsViewable;
 }
 
 // Motif's window manager hints: which functions and decorations to offer.

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -125,9 +126,14 @@ TEST_F(startup, failures_print_one_line_release_everything_and_exit_1_before_any
         const variant_params* params;
         std::string line;
     };
-    const std::string driver = " - the graphics driver offers no suitable OpenGL: install the graphics card maker's driver\n";
+    const std::string driver = " - the graphics driver offers no suitable OpenGL: install the system's Mesa drivers\n";
     const failure failures[] = {
         {null_create_window, &terrain128_params, "terrain128: cannot create the window: fake failure\n"},
+        {null_create_window, &terrain32_params, "terrain32: cannot create the window: cannot open the X display \":0\": "
+         "out of memory - close other programs to free memory, then start it again\n"},
+        {null_create_window, &terrain32_params, "terrain32: cannot create the window: cannot connect to the Wayland "
+         "display \"w\": XDG_RUNTIME_DIR is not set - start it in a desktop session, or set XDG_RUNTIME_DIR to "
+         "the session's runtime folder\n"},
         {null_choose_pixel_format, &terrain32_params, "terrain32: cannot find a pixel format: fake failure" + driver},
         {null_set_pixel_format, &terrain320_params, "terrain320: cannot set the pixel format: fake failure" + driver},
         {null_create_context, &terrain128_params, "terrain128: cannot create the GL context: fake failure" + driver},
@@ -135,7 +141,10 @@ TEST_F(startup, failures_print_one_line_release_everything_and_exit_1_before_any
     };
     for (const failure& f : failures) {
         SetUp();
-        null_fail_next(f.call, ERROR_NOT_SUPPORTED, "fake failure");
+        // The window system's words are the line's between "window: " and " - " (or its end).
+        const size_t cause_at = f.line.find(": ", f.line.find(": ") + 2) + 2;
+        null_fail_next(f.call, ERROR_NOT_SUPPORTED,
+                       f.line.substr(cause_at, std::min(f.line.find(" - "), f.line.size() - 1) - cause_at).c_str());
         testing::internal::CaptureStderr();
         const int status = run_viewer_for_test(*f.params);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), f.line);

@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -74,6 +75,21 @@ TEST_F(signals, sigterm_closes_the_window_once)
     pump_messages();
     pump_messages();
     EXPECT_EQ(recorded_of(WM_CLOSE).size(), 1u);
+}
+
+// terrain320's pause before its window: the watchdog's grace must not run
+// out while the program sleeps through it.  The signal may reach any thread.
+TEST_F(signals, a_signal_cuts_a_sleep_short)
+{
+    std::thread sender([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        kill(getpid(), SIGTERM);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    Sleep(120000);
+    sender.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+    EXPECT_TRUE(posix_signal_pending());
 }
 
 TEST_F(signals, sighup_ignored_at_start_as_under_nohup_stays_ignored)
