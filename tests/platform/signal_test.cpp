@@ -78,7 +78,7 @@ TEST_F(signals, sigterm_closes_the_window_once)
 }
 
 // terrain320's pause before its window: the watchdog's grace must not run
-// out while the program sleeps through it.  The signal may reach any thread.
+// out during it.  The signal may reach either thread.
 TEST_F(signals, a_signal_cuts_a_sleep_short)
 {
     std::thread sender([] {
@@ -89,7 +89,6 @@ TEST_F(signals, a_signal_cuts_a_sleep_short)
     Sleep(120000);
     sender.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
-    EXPECT_TRUE(posix_signal_pending());
 }
 
 TEST_F(signals, sighup_ignored_at_start_as_under_nohup_stays_ignored)
