@@ -28,7 +28,7 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from x11_harness import XServer, XServerTestCase, Viewer, Workdir, poll, colour_regions, terrain_problem, pictures_match  # noqa: E402
-from window_manager import WindowManager, Panel  # noqa: E402
+from window_manager import DESKTOPS, WindowManager, Panel, desktop_missing  # noqa: E402
 
 PROGRAM = CLOSE_TOOL = BURST_TOOL = None
 LAUNCHER = shlex.split(os.environ.get("E2E_LAUNCHER", ""))
@@ -198,14 +198,23 @@ def assert_one_failure_line(test, viewer, what):
 
 
 class viewer_under_a_window_manager(unittest.TestCase):
-    """openbox, a reparenting window manager, on the test's own X server."""
+    """openbox, a reparenting window manager, on the test's own X server; and
+    below, as subclasses, the X11 managers of GNOME, KDE and Xfce, each under
+    a top panel (the desktop's own, or Panel)."""
+    desktop = "openbox"
 
     @classmethod
     def setUpClass(cls):
         only_for("terrain32")
+        if desktop_missing(cls.desktop):
+            raise unittest.SkipTest(desktop_missing(cls.desktop))
         cls.x = XServer()
         try:
-            cls.wm = WindowManager(cls.x)
+            cls.wm = WindowManager(cls.x, DESKTOPS[cls.desktop][0])
+            if cls.desktop != "openbox" and not DESKTOPS[cls.desktop][2]:
+                cls.addClassCleanup(Panel(cls.x, 32).stop)
+            if cls.desktop != "openbox" and not poll(lambda: (cls.wm.work_area() or (0, 0))[1] > 0, timeout=60):
+                raise AssertionError("no panel keeps the top of the screen")
         except Exception:
             cls.x.stop()
             raise
@@ -215,6 +224,12 @@ class viewer_under_a_window_manager(unittest.TestCase):
         cls.wm.stop()
         cls.x.stop()
 
+    def frame_place(self, window):
+        """Where the frame's outer top-left belongs: the screen's top-left
+        under openbox, which lets a window ask for a place under a panel;
+        the top-left of the area a panel leaves elsewhere."""
+        return (0, 0) if self.desktop == "openbox" else self.wm.work_area()[:2]
+
     def start(self):
         viewer = Viewer(PROGRAM, self.x, cwd=self.enterContext(Workdir()))
         self.addCleanup(viewer.stop)
@@ -223,14 +238,18 @@ class viewer_under_a_window_manager(unittest.TestCase):
         # viewer has measured the frame and, under SDL3, moved it (checked by
         # the cases).
         self.assertTrue(poll(lambda: self.wm.frame_extents(window)), "the window was never framed")
-        left, _, top, _ = self.wm.frame_extents(window)
-        poll(lambda: self.x.window_geometry(window)[:2] == (left, top))
+        poll(lambda: self.frame(window)[:2] == self.frame_place(window))
         return viewer, window
 
+    def frame(self, window):
+        """(x, y, width, height) of the frame's outer rectangle."""
+        left, right, top, bottom = self.wm.frame_extents(window)
+        x, y, width, height = self.x.window_geometry(window)
+        return x - left, y - top, left + width + right, top + height + bottom
+
     def test_the_frame_sits_at_the_top_left_and_offers_only_move_and_close(self):
-        # With a panel across the top too, as on every desktop: openbox lets
-        # a window ask for a place under it.
-        for height in (32, 0):
+        # With a panel across the top too, as on every desktop.
+        for height in (32, 0) if self.desktop == "openbox" else (None,):
             with self.subTest(panel=height):
                 with contextlib.ExitStack() as panel:
                     if height:
@@ -238,9 +257,8 @@ class viewer_under_a_window_manager(unittest.TestCase):
                         self.assertTrue(poll(lambda: self.wm.work_area()[1] == height), "the panel is not kept clear")
                     viewer, window = self.start()
                     self.assertTrue(self.x.wait_new_frame(window), "no frame drawn")
-                    left, right, top, bottom = self.wm.frame_extents(window)
-                    self.assertEqual(self.x.window_geometry(window), (left, top, 634, 455),
-                                     "the frame's outer top-left at the screen's top-left")
+                    self.assertEqual(self.x.window_geometry(window)[2:], (634, 455), "the client area")
+                    self.assertEqual(self.frame(window)[:2], self.frame_place(window), "the frame's outer top-left")
                     if height:
                         viewer.stop()  # the next one is found by the same title
         # Motif hints: functions move (4) and close (32); decorations border,
@@ -252,16 +270,18 @@ class viewer_under_a_window_manager(unittest.TestCase):
         for refused in ("_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"):
             self.assertNotIn(refused, actions)
 
-    def test_the_frames_close_button_and_alt_f4_end_the_run_with_status_0(self):
-        for how in ("close button", "Alt+F4"):
+    def test_escape_the_close_button_alt_f4_and_the_desktops_close_request_end_the_run_with_status_0(self):
+        for how in ("Escape", "close button", "Alt+F4", "close request"):
             with self.subTest(how):
                 viewer, window = self.start()
-                if how == "Alt+F4":
-                    self.x.press(window, "alt+F4")
+                if how in ("Escape", "Alt+F4"):
+                    self.x.press(window, {"Escape": "Escape", "Alt+F4": "alt+F4"}[how])
+                elif how == "close request":  # as a taskbar asks (_NET_CLOSE_WINDOW)
+                    self.x.run(CLOSE_TOOL, "--desktop", str(window)).check_returncode()
                 else:
-                    left, right, top, _ = self.wm.frame_extents(window)
+                    x, y, width, _ = self.frame(window)
                     # The close button is the last one on the title bar.
-                    self.x.run("xdotool", "mousemove", str(left + 634 + right - 10), str(top // 2),
+                    self.x.run("xdotool", "mousemove", str(x + width - 12), str(y + self.wm.frame_extents(window)[2] // 2),
                                "click", "1").check_returncode()
                 status, err = viewer.wait_exit()
                 self.assertEqual((status, err), (0, ""), how)
@@ -275,6 +295,13 @@ class viewer_under_a_window_manager(unittest.TestCase):
                     visible = viewer.cpu_share()
                     for shown_again in (True, False):
                         self.x.run("xdotool", hide, str(window)).check_returncode()
+                        # GNOME minimises no window without a minimise box:
+                        # the viewer draws on.
+                        if hide == "windowminimize" and not poll(
+                                lambda: "HIDDEN" in self.wm.property(window, "_NET_WM_STATE"), timeout=10):
+                            self.assertEqual(self.desktop, "mutter", "the window was never minimised")
+                            self.assertTrue(self.x.wait_new_frame(window), "no frame drawn while not minimised")
+                            break
                         self.assertTrue(poll(lambda: viewer.cpu_share() < visible / 10, timeout=40),
                                         f"{hide}: over a tenth of the {visible:.2f} core it uses visible")
                         if shown_again:
@@ -287,6 +314,21 @@ class viewer_under_a_window_manager(unittest.TestCase):
                     self.assertEqual(viewer.wait_exit(), (0, ""))
                 finally:
                     viewer.stop()
+
+    def test_losing_the_display_under_the_desktop_prints_one_line_and_exits_1(self):
+        if self.desktop == "openbox":
+            self.skipTest("viewer_in_a_broken_environment loses a display without a manager")
+        with XServer() as doomed, WindowManager(doomed, DESKTOPS[self.desktop][0]):
+            viewer = Viewer(PROGRAM, doomed, cwd=self.enterContext(Workdir()))
+            self.addCleanup(viewer.stop)
+            self.assertTrue(doomed.wait_new_frame(viewer.wait_window(timeout=30)), "no frame drawn")
+            doomed.stop()  # the manager still runs
+        assert_one_failure_line(self, viewer, "lost the display")
+
+
+for _desktop in ("mutter", "kwin", "xfwm4"):
+    globals()[f"viewer_under_{_desktop}"] = type(f"viewer_under_{_desktop}", (viewer_under_a_window_manager,),
+                                                 {"desktop": _desktop})
 
 
 class viewer_in_a_broken_environment(XServerTestCase):

@@ -10,19 +10,42 @@ From the command line (what Panel runs, on DISPLAY):
         and keeps it until stdin closes or the process is ended
 """
 
+import contextlib
 import ctypes
 import os
+import shutil
+import signal
 import subprocess
 import sys
 
 from x11_harness import end_process, poll
 
+# The X11 window managers of the desktops people use: the command (with a
+# bus of its own, as a session gives it), the programs it needs, and whether
+# it shows the desktop's own top panel (it runs without a session; else
+# Panel stands in for one).
+DESKTOPS = {
+    "openbox": (("openbox",), ("openbox",), False),
+    "mutter": (("dbus-run-session", "--", "mutter", "--x11", "--replace"), ("mutter",), False),
+    "kwin": (("dbus-run-session", "--", "kwin_x11", "--replace"), ("kwin_x11",), False),
+    "xfwm4": (("dbus-run-session", "--", "sh", "-c", "xfce4-panel & exec xfwm4 --replace"),
+              ("xfwm4", "xfce4-panel"), True),
+}
+
+
+def desktop_missing(name):
+    """Why the desktop `name` cannot run here, or None."""
+    missing = [program for program in DESKTOPS[name][1] if not shutil.which(program)]
+    return f"{' and '.join(missing)} not installed (the Debian 13 root has them)" if missing else None
+
 
 class WindowManager:
-    def __init__(self, xserver, command=("openbox",), timeout=20):
+    def __init__(self, xserver, command=("openbox",), timeout=60):
         self.xserver = xserver
+        # A session of its own: the manager's helpers end with it.
         self.process = subprocess.Popen(list(command), env=xserver.env(), stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
         # A manager that follows the desktop conventions names its check
         # window on the root once it manages windows.
         if not poll(self._managing, timeout):
@@ -58,7 +81,9 @@ class WindowManager:
         self.stop()
 
     def stop(self):
-        """Ends the window manager (always safe to call)."""
+        """Ends the window manager and its helpers (always safe to call)."""
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(self.process.pid, signal.SIGTERM)
         end_process(self.process)
 
 
