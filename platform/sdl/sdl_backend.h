@@ -104,6 +104,10 @@ const char* sdl_wayland_connection_failure();
 // When the windows' Wayland connection has broken, ends the run with "NAME:
 // lost the display: cause" (layer_end_run) and returns true.
 bool sdl_wayland_display_lost();
+// --- sdl_wayland_gdk.cpp: once a window is made on Wayland (libdecor has
+// loaded its plugin): a lost compositor that GDK, inside libdecor's GTK
+// plugin, notices first still ends the run with the layer's own line.
+void sdl_wayland_hear_gdk();
 
 
 // --- sdl_x11.cpp: the X display under SDL's X11 driver.
