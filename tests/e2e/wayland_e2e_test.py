@@ -7,15 +7,17 @@ E2E_CLOSE_AFTER_SWAPS names the close_after_swaps module, to preload.
 Exits 77 (skipped) when Weston is not installed."""
 
 import ctypes
+import glob
 import os
 import re
 import shutil
 import sys
+import tempfile
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "harness"))
 from x11_harness import XServerTestCase, Viewer, Workdir, poll, colour_regions  # noqa: E402
-from weston import Weston  # noqa: E402
+from weston import NESTED, Weston  # noqa: E402
 
 PROGRAM = None
 
@@ -58,11 +60,31 @@ class viewer_on_seatless_compositor(unittest.TestCase):
 
 
 class viewer_on_compositor_over_x11(XServerTestCase):
+    """Weston with the libdecor plugin libdecor picks; below, as subclasses,
+    each plugin alone, and the Wayland compositors of GNOME and KDE."""
+    desktop = plugin = None
+
+    @classmethod
+    def setUpClass(cls):
+        program = NESTED[cls.desktop][0]("", "")[2] if cls.desktop else "weston"
+        if not shutil.which(program):
+            raise unittest.SkipTest(f"{program} is not installed (the Debian 13 root has it)")
+        cls.plugins = None
+        if cls.plugin:
+            found = glob.glob(f"/usr/lib/*/libdecor/plugins-1/libdecor-{cls.plugin}.so")
+            if not found:
+                raise unittest.SkipTest(f"libdecor's {cls.plugin} plugin is not installed")
+            # libdecor loads every plugin in its folder: one alone in a folder
+            cls.plugins = tempfile.mkdtemp(prefix="libdecor-")
+            shutil.copy(found[0], cls.plugins)  # NOTE: libdecor skips symbolic links
+            cls.addClassCleanup(shutil.rmtree, cls.plugins)
+        super().setUpClass()
+
     def start(self):
         """A compositor of the test's own and the viewer on it, once its
         terrain shows in the compositor's output; (viewer, compositor, the
         output's X window, the last picture of it)."""
-        weston = Weston("x11-backend.so", xserver=self.x)
+        weston = Weston(NESTED[self.desktop] if self.desktop else "x11-backend.so", xserver=self.x)
         self.addCleanup(weston.stop)
         output = weston.output_window()
         self.assertIsNotNone(output, f"no compositor output window:\n{weston.log()}")
@@ -71,7 +93,7 @@ class viewer_on_compositor_over_x11(XServerTestCase):
         # some runs): give the output window the X focus first.
         self.x.run("xdotool", "windowfocus", "--sync", str(output)).check_returncode()
         workdir = self.enterContext(Workdir())
-        viewer = Viewer(PROGRAM, cwd=workdir, env=weston.env())
+        viewer = Viewer(PROGRAM, cwd=workdir, env=weston.env(LIBDECOR_PLUGIN_DIR=self.plugins))
         self.addCleanup(viewer.stop)
         path = os.path.join(workdir, "output.png")
 
@@ -123,6 +145,11 @@ class viewer_on_compositor_over_x11(XServerTestCase):
         weston.kill()
         self.assert_ended_with(viewer, 1, rf"\A{re.escape(program_name())}: lost the display: [^\n]+\n\Z",
                                "compositor killed")
+
+
+for _desktop, _plugin in ((None, "gtk"), (None, "cairo"), ("mutter", "gtk"), ("mutter", "cairo"), ("kwin", None)):
+    _name = f"viewer_on_{_desktop or 'weston'}_over_x11" + (f"_with_libdecor_{_plugin}" if _plugin else "")
+    globals()[_name] = type(_name, (viewer_on_compositor_over_x11,), {"desktop": _desktop, "plugin": _plugin})
 
 
 def client_area(width, height, rgb):

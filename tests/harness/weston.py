@@ -6,8 +6,11 @@ stopped again.
     Weston("headless-backend.so")              no outputs of any use, no seat
     Weston("x11-backend.so", xserver=XServer()) one output window on that X
                                                 server, with a seat
+    Weston(NESTED["mutter"], xserver=XServer()) a desktop's own compositor
+                                                nested there likewise
 """
 
+import contextlib
 import os
 import shutil
 import signal
@@ -21,11 +24,21 @@ from x11_harness import _die_with_parent, end_process, poll
 # has no WM_NAME (only _NET_WM_NAME), which `xdotool search --name` reads.
 OUTPUT_CLASS = "Weston Compositor"
 
+# The Wayland desktops nested in an X server: the command, given the
+# socket's name and the X display (with a bus of its own, as a session gives
+# it), and the class of its output window.
+NESTED = {
+    "mutter": (lambda socket, display: ["dbus-run-session", "--", "mutter", "--wayland", "--nested", "--no-x11",
+                                        "--wayland-display", socket], "mutter"),
+    "kwin": (lambda socket, display: ["dbus-run-session", "--", "kwin_wayland", "--x11-display", display,
+                                      "--socket", socket, "--width", "1024", "--height", "768"], "kwin"),
+}
+
 
 class Weston:
     """Started at construction; usable as a context manager."""
 
-    def __init__(self, backend, xserver=None, start_timeout=20):
+    def __init__(self, backend, xserver=None, start_timeout=60):
         # Weston insists on a runtime directory of mode 0700 (mkdtemp's).
         self.runtime_dir = tempfile.mkdtemp(prefix="weston-")
         self.socket_name = f"wayland-test-{os.getpid()}"
@@ -41,11 +54,14 @@ class Weston:
             ini.write("[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
                       "focus-animation=none\n")
         self._log = open(os.path.join(self.runtime_dir, "weston.log"), "w+")
+        self.output_class = OUTPUT_CLASS
+        command = ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
+                   f"--config={config}"]
+        if isinstance(backend, tuple):  # a desktop's own (NESTED)
+            command, self.output_class = backend[0](self.socket_name, xserver.display), backend[1]
         self.process = subprocess.Popen(
-            ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
-             f"--config={config}"],
-            env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
-            preexec_fn=_die_with_parent(signal.SIGTERM))
+            command, env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
+            preexec_fn=_die_with_parent(signal.SIGTERM), start_new_session=True)
         if not poll(lambda: self.process.poll() is not None or self._accepts(), start_timeout) \
                 or self.process.poll() is not None:
             log = self.log()
@@ -90,7 +106,7 @@ class Weston:
         """The X window of the X11 backend's output (on `xserver`); None if
         none shows within `timeout` s."""
         def search():
-            found = self.xserver.run("xdotool", "search", "--onlyvisible", "--class", f"^{OUTPUT_CLASS}$")
+            found = self.xserver.run("xdotool", "search", "--onlyvisible", "--class", f"^{self.output_class}$")
             ids = found.stdout.split()
             return int(ids[0]) if ids else None
         return poll(search, timeout)
@@ -102,13 +118,16 @@ class Weston:
         return self._log.read()
 
     def kill(self):
-        """Ends the compositor at once, as a crash would, and reaps it."""
-        if self.process.poll() is None:
-            self.process.kill()
+        """Ends the compositor (and a desktop's bus) at once, as a crash
+        would, and reaps it."""
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(self.process.pid, signal.SIGKILL)
         self.process.wait()
 
     def stop(self):
         """Ends the compositor and removes its runtime directory (always safe)."""
+        with contextlib.suppress(ProcessLookupError):
+            os.killpg(self.process.pid, signal.SIGTERM)
         end_process(self.process)
         self._log.close()
         shutil.rmtree(self.runtime_dir, ignore_errors=True)

@@ -122,7 +122,9 @@ class XServer:
             found = self.run("xdotool", "search", "--screen", str(screen), "--onlyvisible", "--name", f"^{title}$")
         except subprocess.TimeoutExpired:
             return None
-        ids = found.stdout.split()
+        # NOTE: GNOME's mutter draws each frame in a window of its helper's
+        # own (class mutter-x11-frames) that bears the client's title.
+        ids = [i for i in found.stdout.split() if "mutter-x11-frames" not in self.run("xprop", "-id", i, "WM_CLASS").stdout]
         return int(ids[0]) if ids else None
 
     def find_window(self, timeout=20, title=WINDOW_TITLE):
