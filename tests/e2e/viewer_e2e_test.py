@@ -226,9 +226,10 @@ class viewer_under_a_window_manager(unittest.TestCase):
 
     def frame_place(self, window):
         """Where the frame's outer top-left belongs: the screen's top-left
-        under openbox, which lets a window ask for a place under a panel;
-        the top-left of the area a panel leaves elsewhere."""
-        return (0, 0) if self.desktop == "openbox" else self.wm.work_area()[:2]
+        under openbox and KWin, which let a window ask for a place under a
+        panel, as Windows does; the top-left of the area a panel leaves
+        under GNOME's and Xfce's managers."""
+        return (0, 0) if self.desktop in ("openbox", "kwin") else self.wm.work_area()[:2]
 
     def start(self):
         viewer = Viewer(PROGRAM, self.x, cwd=self.enterContext(Workdir()))
@@ -279,6 +280,9 @@ class viewer_under_a_window_manager(unittest.TestCase):
                 elif how == "close request":  # as a taskbar asks (_NET_CLOSE_WINDOW)
                     self.x.run(CLOSE_TOOL, "--desktop", str(window)).check_returncode()
                 else:
+                    if self.frame(window)[1] < self.wm.work_area()[1]:  # under the panel: drag it out
+                        self.x.run("xdotool", "windowmove", str(window), "0", str(self.wm.work_area()[1] + 40))
+                        poll(lambda: self.frame(window)[1] >= self.wm.work_area()[1])
                     x, y, width, _ = self.frame(window)
                     # The close button is the last one on the title bar.
                     self.x.run("xdotool", "mousemove", str(x + width - 12), str(y + self.wm.frame_extents(window)[2] // 2),
