@@ -12,6 +12,7 @@ stopped again.
 
 import contextlib
 import os
+import re
 import shutil
 import signal
 import socket
@@ -26,12 +27,12 @@ OUTPUT_CLASS = "Weston Compositor"
 
 # The Wayland desktops nested in an X server: the command, given the
 # socket's name and the X display (with a bus of its own, as a session gives
-# it), and the class of its output window.
+# it), and the name of its output window (which has no class).
 NESTED = {
     "mutter": (lambda socket, display: ["dbus-run-session", "--", "mutter", "--wayland", "--nested", "--no-x11",
-                                        "--wayland-display", socket], "mutter"),
+                                        "--wayland-display", socket], 'mutter"'),
     "kwin": (lambda socket, display: ["dbus-run-session", "--", "kwin_wayland", "--x11-display", display,
-                                      "--socket", socket, "--width", "1024", "--height", "768"], "kwin"),
+                                      "--socket", socket, "--width", "1024", "--height", "768"], "KDE Wayland Compositor"),
 }
 
 
@@ -54,11 +55,11 @@ class Weston:
             ini.write("[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
                       "focus-animation=none\n")
         self._log = open(os.path.join(self.runtime_dir, "weston.log"), "w+")
-        self.output_class = OUTPUT_CLASS
+        self.output_search = ("--class", f"^{OUTPUT_CLASS}$")
         command = ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
                    f"--config={config}"]
         if isinstance(backend, tuple):  # a desktop's own (NESTED)
-            command, self.output_class = backend[0](self.socket_name, xserver.display), backend[1]
+            command, self.output_search = backend[0](self.socket_name, xserver.display), ("--name", backend[1])
         self.process = subprocess.Popen(
             command, env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent(signal.SIGTERM), start_new_session=True)
@@ -106,7 +107,12 @@ class Weston:
         """The X window of the X11 backend's output (on `xserver`); None if
         none shows within `timeout` s."""
         def search():
-            found = self.xserver.run("xdotool", "search", "--onlyvisible", "--class", f"^{self.output_class}$")
+            if self.output_search[0] == "--name":  # NOTE: only _NET_WM_NAME, which xwininfo reads
+                children = self.xserver.run("xwininfo", "-root", "-children").stdout
+                ids = [line.split()[0] for line in children.splitlines()
+                       if re.match(r'\s*0x[0-9a-f]+ "' + self.output_search[1], line)]
+                return int(ids[0], 16) if ids else None
+            found = self.xserver.run("xdotool", "search", "--onlyvisible", *self.output_search)
             ids = found.stdout.split()
             return int(ids[0]) if ids else None
         return poll(search, timeout)
