@@ -75,6 +75,8 @@ class viewer_on_compositor_over_x11(XServerTestCase):
             found = glob.glob(f"/usr/lib/*/libdecor/plugins-1/libdecor-{cls.plugin}.so")
             if not found:
                 raise unittest.SkipTest(f"libdecor's {cls.plugin} plugin is not installed")
+            if cls.desktop is None and len(os.listdir(os.path.dirname(found[0]))) == 1:
+                raise unittest.SkipTest("the only plugin installed: libdecor picks it for the first class")
             # libdecor loads every plugin in its folder: one alone in a folder
             cls.plugins = tempfile.mkdtemp(prefix="libdecor-")
             shutil.copy(found[0], cls.plugins)  # NOTE: libdecor skips symbolic links
