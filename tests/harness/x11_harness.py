@@ -320,14 +320,16 @@ class Viewer:
             raise AssertionError(f"{self.name} did not end within {timeout} s; stderr: {self._stderr!r}") from None
         return self.process.returncode, err
 
+    def cpu_seconds(self):
+        """The viewer's user and system time so far, from /proc/PID/stat."""
+        with open(f"/proc/{self.process.pid}/stat") as stat:
+            return sum(map(int, stat.read().rsplit(")", 1)[1].split()[11:13])) / os.sysconf("SC_CLK_TCK")
+
     def cpu_share(self, seconds=2.0):
         """The share of one core the viewer uses over the next `seconds` (a measurement: poll on it)."""
-        def ticks():  # user and system time, from /proc/PID/stat
-            with open(f"/proc/{self.process.pid}/stat") as stat:
-                return sum(map(int, stat.read().rsplit(")", 1)[1].split()[11:13]))
-        cpu, started = ticks(), time.monotonic()
+        cpu, started = self.cpu_seconds(), time.monotonic()
         time.sleep(seconds)
-        return (ticks() - cpu) / os.sysconf("SC_CLK_TCK") / (time.monotonic() - started)
+        return (self.cpu_seconds() - cpu) / (time.monotonic() - started)
 
     def stop(self):
         """Kills the viewer if it still runs and reaps it (always safe)."""
