@@ -205,9 +205,10 @@ make_root() {
 
 # The browser pages are built with Debian 13's Emscripten too, and the
 # desktops' window managers run there.
-# NOTE: each desktop's window manager wants a D-Bus session of its own.
+# NOTE: each desktop's window manager wants a D-Bus session of its own, and
+# KWin draws no frame without its Breeze decoration.
 extra=()
-[[ $release == trixie ]] && extra=(emscripten nodejs mutter kwin-x11 kwin-wayland xfwm4 xfce4-panel xwayland dbus
+[[ $release == trixie ]] && extra=(emscripten nodejs mutter kwin-x11 kwin-wayland kwin-style-breeze xfwm4 xfce4-panel xwayland dbus
                                    libdecor-0-plugin-1-gtk)
 
 case "$verb" in
