@@ -4,8 +4,8 @@
 // inside the plugin: it says "Error reading events from display: Broken
 // pipe" through GLib's log and ends the process itself (_exit(1)), before
 // the layer sees its own connection break.  The layer hears GDK's log and
-// says its own one line instead, then ends the run as GDK would.  GLib is
-// found only where the plugin loaded it: nothing links it.
+// says its own one line instead; GDK's exit then ends the run with 1.  GLib
+// is found only where the plugin loaded it: nothing links it.
 #include "sdl_backend.h"
 
 #include <dlfcn.h>
@@ -33,21 +33,21 @@ static bool gdk_lost_display(const char* domain, const char* message)
            strstr(message, "display");
 }
 
-[[noreturn]] static void gdk_end_run(const char* message)
+static void gdk_end_run(const char* message)
 {
     posix_chatter_end();  // the line goes to the real stderr
-    layer_end_run_from_signal(STDERR_FILENO, "lost the display",
-                              strstr(message, "Protocol error")
-                                  ? "the compositor ended the connection over a protocol error"
-                                  : "the compositor closed the connection",
-                              nullptr);
+    layer_end_run("lost the display", strstr(message, "Protocol error")
+                                          ? "the compositor ended the connection over a protocol error"
+                                          : "the compositor closed the connection");
 }
 
 // For GDK built to log through g_log's handlers.
 static void gdk_log_handler(const char* domain, int, const char* message, void*)
 {
-    if (gdk_lost_display(domain, message))
+    if (gdk_lost_display(domain, message)) {
         gdk_end_run(message);
+        return;
+    }
     // Other messages of GDK's go out as GLib would print them.
     static const char prefix[] = "Gdk-Message: ";
     if (write(STDERR_FILENO, prefix, sizeof prefix - 1) >= 0 && write(STDERR_FILENO, message, strlen(message)) >= 0)
@@ -65,8 +65,10 @@ static int gdk_log_writer(int level, const glib_log_field* fields, size_t count,
         else if (fields[i].length < 0 && strcmp(fields[i].key, "MESSAGE") == 0)
             message = static_cast<const char*>(fields[i].value);
     }
-    if (gdk_lost_display(domain, message))
+    if (gdk_lost_display(domain, message)) {
         gdk_end_run(message);
+        return 1;  // handled: GLib writes nothing more
+    }
     return gdk_default_writer(level, fields, count, data);
 }
 
