@@ -131,6 +131,26 @@ TEST_P(input, translate_message_ignores_other_messages)
     EXPECT_EQ(next().message, static_cast<UINT>(WM_NULL));
 }
 
+// An exposure the window system reports is one WM_PAINT, after the input
+// that came with it; MSG.time is the clock Sleep moves on.
+TEST_P(input, an_exposure_is_painted_after_input_and_sleep_moves_the_clock)
+{
+    pump_messages();  // the new window's own WM_PAINT
+    GetParam()->expose();
+    press(4, true);
+    const MSG key = next();
+    MSG paint = {};
+    ASSERT_TRUE(PeekMessageA(&paint, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(std::vector<UINT>({key.message, paint.message}), std::vector<UINT>({WM_KEYDOWN, WM_PAINT}));
+    EXPECT_EQ(paint.hwnd, window);
+    DispatchMessageA(&paint);
+    EXPECT_EQ(pump_messages(), 0);
+
+    Sleep(30);
+    press(4, false);
+    EXPECT_GE(next().time - key.time, 30u);
+}
+
 #ifdef TEST_BACKEND_SDL
 TEST_P(input, a_flood_of_events_without_messages_never_holds_peek_message)
 {
