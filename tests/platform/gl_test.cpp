@@ -50,16 +50,13 @@ protected:
     static const void* drawing_to() { return GetParam()->drawing_to(); }
     static long presented() { return GetParam()->presented(); }
 
-    // A second window of the test's pixel format, and its device context.
-    HDC make_other(HWND* other = nullptr)
+    // A second window of the test's pixel format.
+    static HWND make_other()
     {
-        HWND made = make_test_window();
+        HWND other = make_test_window();
         const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
-        HDC other_dc = GetDC(made);
-        EXPECT_TRUE(SetPixelFormat(other_dc, 1, &request));
-        if (other)
-            *other = made;
-        return other_dc;
+        EXPECT_TRUE(SetPixelFormat(GetDC(other), 1, &request));
+        return other;
     }
 
     HWND window = nullptr;
@@ -155,7 +152,7 @@ TEST_P(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
 TEST_P(gl, a_context_on_another_window_is_current_there_or_refused)
 {
     set_format();
-    HDC other_dc = make_other();
+    HDC other_dc = GetDC(make_other());
     HGLRC own = wglCreateContext(other_dc);  // where drawing on the other window goes
     ASSERT_TRUE(wglMakeCurrent(other_dc, own));
     const void* there = drawing_to();
@@ -185,8 +182,8 @@ TEST_P(gl, a_context_on_another_window_is_current_there_or_refused)
 TEST_P(gl, a_context_outlives_its_window)
 {
     set_format();
-    HWND other = nullptr;
-    HGLRC context = wglCreateContext(make_other(&other));
+    HWND other = make_other();
+    HGLRC context = wglCreateContext(GetDC(other));
     const bool on_others = wglMakeCurrent(dc, context);
     ASSERT_TRUE(wglMakeCurrent(GetDC(other), context));
     ASSERT_TRUE(DestroyWindow(other));

@@ -26,11 +26,8 @@ static void* recycled = nullptr;
 
 void* operator new(std::size_t size)
 {
-    if (recycled && size == sizeof(win32_window))
-        return std::exchange(recycled, nullptr);
-    if (void* block = malloc(size ? size : 1))
-        return block;
-    throw std::bad_alloc();
+    void* block = recycled && size == sizeof(win32_window) ? std::exchange(recycled, nullptr) : malloc(size ? size : 1);
+    return block ? block : throw std::bad_alloc();
 }
 void operator delete(void* block, std::size_t) noexcept
 {
