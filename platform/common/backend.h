@@ -11,21 +11,49 @@
 // which context is current, the message queue, the pixel-format index, the
 // limits a backend declares, and last errors.  A backend does only the native
 // work below, on its own records (backend_window, backend_context, which it
-// defines), and calls nothing of the front but the block of calls up.
-// Everything runs on the program's one thread.  The backend is chosen at
-// link time: each is a library of its own that implements every backend_
-// call (the CMake option TERRAIN_BACKEND picks one).
+// defines), and calls nothing of the front but the block of calls up.  The
+// backend is chosen at link time: each is a library of its own that
+// implements every backend_ call (the CMake option TERRAIN_BACKEND picks one
+// from the list in the top CMakeLists.txt).
+//
+// Threads.  The front and every call down run on the program's one thread,
+// and a backend calls up only from it, but for layer_end_run_from_signal in a
+// signal handler.  A library may call a backend's callback from a thread of
+// its own (SDL's log output): such a callback calls nothing of the front and
+// reads only what is atomic or never changes (posix_chatter_capturing is).
+//
+// Blocking.  No call down waits on the user.  backend_pump_events and
+// backend_peek_starts never wait; backend_show_window waits at most a bound
+// of its own for a window manager to frame and place the window (SDL: 2 s
+// for each of the two) and returns then whatever it did; backend_sleep waits as
+// long as asked; backend_swap waits only while the window cannot be seen
+// (below), waking at least every 250 ms to look for a message.
 //
 // Failures.  A call that can fail returns false or NULL and, before it
-// returns, records why with layer_fail(error, text): `text` is the cause a
-// failure line shows ("no display", the system's own words), `error` one of
+// returns, records why with layer_fail(error, text).  `error` is one of
 //   ERROR_NOT_SUPPORTED        the window system cannot do it (no display, no
-//                              GL, a limit of the backend's own)
-//   ERROR_INVALID_PIXEL_FORMAT no pixel format, or a context on a window it
+//                              GL, a limit of the backend's own, a style)
+//   ERROR_INVALID_PIXEL_FORMAT no pixel format, a context the window's format
+//                              cannot carry, or a context on a window it
 //                              cannot draw to
 //   ERROR_INVALID_HANDLE       the native context was refused
-// The front never asks a backend to act on a record it has freed, and only
-// calls down with records the backend gave it.
+// as each call below says.  `text` is the cause the failure line shows after
+// "NAME: what: " (the front and the host add `what` and the advice).  Where
+// the user can act on it, it is these words, which the desktop cases and the
+// host's advice (host/failure_advice.cpp) look for:
+//   "no display"               no display variable set and no driver named:
+//                              the whole cause (the advice follows it)
+//   "the display refused the connection"   the X server turned the
+//                              connection away (authorisation), within
+//                              "cannot open the X display ":N": ..."
+//   "no screen N"              DISPLAY names screen N, which the server lacks
+//   "X display", "Wayland display"         in a cause about that display
+//   "GLX"                      in any cause about the X server's GL
+// and for the display lost during a run, layer_end_run("lost the display",
+// cause).  Elsewhere the cause is the system's own words (SDL_GetError, an X
+// error by name), followed by the libraries' last words on stderr in brackets
+// (posix_chatter_end).  The front never asks a backend to act on a record it
+// has freed, and only calls down with records the backend gave it.
 //
 // The pixel format.  Every window a backend makes offers one pixel format,
 // index 1, fixed when the window is made (X11 fixes a window's visual then):
@@ -48,11 +76,49 @@
 // WS_VISIBLE (it calls backend_show_window once the creation messages are
 // sent), and puts the frame layer_window_frame_of_style gives (window_frame.h:
 // WS_CAPTION, WS_DLGFRAME, WS_BORDER) around the client area.  A backend is
-// handed the style for what only the window system can do with it:
-// WS_THICKFRAME (the user may resize; SDL passes it on), WS_SYSMENU,
-// WS_MINIMIZEBOX and WS_MAXIMIZEBOX (the buttons a window manager offers),
-// and a backend may refuse a style it cannot show (the page holds only the
-// captioned frame) with ERROR_NOT_SUPPORTED.  Other bits need not be read.
+// handed the style for what only the window system can do with it, and a
+// window manager offers the user exactly what the bits ask, nothing more
+// (X11: the Motif hints' functions and decorations, which set what
+// _NET_WM_ALLOWED_ACTIONS then lists):
+//   WS_BORDER                  a border
+//   WS_CAPTION                 a title bar; the user may move the window
+//   WS_SYSMENU                 the window menu; the user may close it
+//   WS_THICKFRAME              resize handles; the user may resize it
+//   WS_MINIMIZEBOX             a minimise button; the user may minimise it
+//   WS_MAXIMIZEBOX             a maximise button; the user may maximise it
+// The viewers' style (WS_CAPTION | WS_SYSMENU) is moved and closed only: no
+// resizing, minimising or maximising offered.  A backend may refuse a style
+// it cannot show (the page holds only the captioned frame) with
+// ERROR_NOT_SUPPORTED.  Other bits need not be read.
+//
+// Where a window goes.  The window's outer rectangle is at (x, y): on a
+// screen without a window manager the backend draws no frame and puts the
+// client area at (client_x, client_y), inside where the Win32 frame would be
+// (the viewers' at (3, 22)); under a window manager that frames windows, the
+// manager's frame goes at (x, y) and the client area where the manager puts
+// it inside its frame (under openbox at the frame's left and top border
+// widths).  Window managers place frames as they like: a backend measures
+// where the frame landed once the window is shown and moves it until its
+// top-left is at (x, y).
+//
+// Resting.  While a window the program showed cannot be seen (minimised,
+// unmapped by the program or by any other client, or inside a frame that
+// is), backend_swap rests: it returns only once the window can be seen
+// again, a message waits (layer_message_waiting) or a signal asks for a
+// close, and uses next to no processor meanwhile (a tenth of what drawing
+// uses is the desktop cases' bound).  A window covered or moved off the
+// screen, and one the program never showed, draw on.
+//
+// A lost display.  The backend notices it where the window system's library
+// tells it (an error callback, a failed read) and calls layer_end_run("lost
+// the display", cause): the line is shown, and the run ends through the
+// program's own end.  A library that ends the process once its callback
+// returns (Xlib's I/O error handler) must be kept from it so that the
+// program gets there: with libX11 1.7 or later the display's exit handler
+// (XSetIOErrorExitHandler) returns, after which Xlib's calls on the display
+// do nothing; where that cannot be had, the line is shown all the same and
+// the library's exit ends the process with status 1.  A backend never calls
+// exit, and uses layer_end_run_from_signal only in a signal handler.
 //
 // The entry point.  The start-up (main, which calls WinMain) is the
 // backend's.  Before WinMain it sets the program's name for failure lines
@@ -86,8 +152,10 @@ struct backend_context;
 
 // What a backend can hold at once; 0 means no limit.  The front checks them:
 // CreateWindowExA and wglCreateContext past a limit fail with
-// ERROR_NOT_SUPPORTED and the text given here, and the backend is not called.
-// Read at every creation; the record must live as long as the program.
+// ERROR_NOT_SUPPORTED and the text given here, and backend_create_window and
+// backend_create_context are not called (backend_window_possible has been:
+// it comes before the check).  Read at every creation; the record must live
+// as long as the program.
 struct backend_limits {
     size_t windows;
     const char* windows_text;
@@ -104,15 +172,17 @@ const backend_limits& backend_limits_of();
 // backend cannot show), when it cannot hold one.
 bool backend_window_possible(DWORD style, int width, int height);
 // Makes a hidden native window with the client area given, its outer
-// rectangle at (x, y).  The front has put the frame of the style around the
-// client area: the client's place and size are within int, and the size at
-// least 1x1.  NULL, with the failure recorded (ERROR_NOT_SUPPORTED), when it
+// rectangle at (x, y) (see "Where a window goes" above).  The front has put
+// the frame of the style around the client area: the client's place and size
+// are within int, and the size at least 1x1.  NULL, with the failure recorded (ERROR_NOT_SUPPORTED), when it
 // cannot.  No message is sent from here: the front sends the creation
 // messages once it has the record.
 backend_window* backend_create_window(const char* title, DWORD style, int x, int y, int client_x,
                                       int client_y, int client_width, int client_height);
 // Shows a hidden window with its caption, and hides a shown one; each is
-// called once per change, on a live window, and cannot fail.
+// called once per change, on a live window (a window never shown is never
+// hidden, not even as it is destroyed), and cannot fail.  Showing waits at
+// most the backend's bound for a window manager (see "Blocking").
 void backend_show_window(backend_window* window, const char* title);
 void backend_hide_window(backend_window* window);
 // Frees the native window and its record.  Whatever context was current on
@@ -143,21 +213,27 @@ bool backend_choose_pixel_format(backend_window* window);
 bool backend_set_pixel_format(backend_window* window);
 // A GL context for the window's pixel format (the front has checked that the
 // window has it, and the backend's limit), not made current: whatever was
-// current stays so.  NULL, with the failure recorded (ERROR_NOT_SUPPORTED,
-// ERROR_INVALID_HANDLE), when none can be made.
+// current stays so.  Each call makes a context of its own, which outlives the
+// window it was made for.  NULL, with the failure recorded
+// (ERROR_NOT_SUPPORTED, ERROR_INVALID_HANDLE, or ERROR_INVALID_PIXEL_FORMAT
+// when the window's format cannot carry one, as SDL records), when none can
+// be made.
 backend_context* backend_create_context(backend_window* window);
-// Makes the context current, drawing to the window (which has its pixel
-// format; see "Contexts and windows" above).  False, with the failure
-// recorded; the front then calls backend_release_current.
+// Makes the context current, drawing to the window given, not to the one it
+// was made for (which has its pixel format and may be gone; see "Contexts
+// and windows" above).  False, with the failure recorded
+// (ERROR_INVALID_PIXEL_FORMAT: not on this window; ERROR_INVALID_HANDLE: the
+// native context was refused); the front then calls backend_release_current.
 bool backend_make_current(backend_context* context, backend_window* window);
 // Leaves no context current; harmless when none is.
 void backend_release_current();
 // Frees a context; if it was current, none is.
 void backend_delete_context(backend_context* context);
-// Shows what the window's current context has drawn (the front has checked
-// that a context is current on this window).  It may wait while the window
-// cannot be seen (SDL, minimised) or its context is lost (the page); it
-// cannot fail, and a display lost meanwhile ends the run (layer_end_run).
+// Presents what the window's current context has drawn: each call hands one
+// frame to the window system to show (the front has checked that a context
+// is current on this window).  It rests while the window cannot be seen (see
+// "Resting") or its context is lost (the page); it cannot fail, and a display
+// lost meanwhile ends the run (layer_end_run).
 void backend_swap(backend_window* window);
 
 // ===========================================================================
@@ -180,7 +256,9 @@ enum layer_modifier {
 // A key pressed or released, as a backend reads it: the key's place on a US
 // keyboard as its USB HID usage (what SDL's scancodes and the DOM's
 // KeyboardEvent.code both name: A is 4, Escape 41, Up 82, the right Ctrl
-// 228), an auto-repeat, and the modifiers (layer_modifier bits) held.  The
+// 228), an auto-repeat, and the modifiers (layer_modifier bits) held.  A
+// modifier key's own press carries its own bit and its release does not, as
+// SDL and the DOM report them: Alt's press is WM_SYSKEYDOWN.  The
 // front alone knows each key's virtual-key code and PC scan code.
 struct layer_key {
     int usage;
@@ -196,7 +274,8 @@ int layer_virtual_key(int usage);
 // bound, input that cannot end the run is dropped and counts as taken.
 bool layer_queue_key(backend_window* window, const layer_key& key);
 bool layer_queue_close(backend_window* window);
-// The window was exposed: it needs painting again (WM_PAINT follows input).
+// The window was exposed: it needs painting again (one WM_PAINT follows any
+// input).  A backend passes on every exposure its window system reports.
 void layer_expose(backend_window* window);
 // True while a posted message, a quit request or input waits for the program:
 // a backend that waits (a hidden window, a lost context) stops waiting then.

@@ -29,6 +29,7 @@ struct win32_window {
     backend_window* native;
     bool needs_paint;  // WM_PAINT is produced while set; validation clears it
     bool destroying;   // inside DestroyWindow: its messages are on their way
+    bool shown;        // the backend has shown it: only then is it hidden
     // Which window this is: a window freed inside its own window procedure
     // may be followed by a new one at the same address.
     unsigned long serial;

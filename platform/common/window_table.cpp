@@ -128,6 +128,7 @@ HWND WINAPI CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR window_nam
     const unsigned long serial = window->serial;
     if (style & WS_VISIBLE) {
         backend_show_window(window->native, title);
+        window->shown = true;
         SendMessageA(window, WM_SHOWWINDOW, TRUE, 0);
         // A window that appears needs painting: WM_PAINT follows any input.
         if (window_still(window, serial))
@@ -146,7 +147,10 @@ BOOL WINAPI DestroyWindow(HWND window)
     if (window->destroying)
         return TRUE;
     window->destroying = true;
-    backend_hide_window(window->native);
+    // Once per change: a window never shown is not hidden.
+    if (window->shown)
+        backend_hide_window(window->native);
+    window->shown = false;
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     window_release(window);

@@ -61,8 +61,9 @@ void null_expose(backend_window* window);
 // --- what the backend holds and has done
 // Live windows in creation order.
 const std::vector<backend_window*>& null_windows();
-// The current context and the window it is current on; NULL when none.
+// The current context and the window it draws to; NULL when none.
 backend_context* null_current_context();
+backend_window* null_drawing_window();
 long null_swaps();
 
 // Every call down as it comes, by its name without backend_ ("create_window",
@@ -96,6 +97,7 @@ struct null_state {
     std::deque<null_event> pending;  // scripted input not yet read in
     DWORD clock = 0;                 // moves only when slept
     backend_context* current = nullptr;
+    backend_window* drawing = nullptr;  // the window the current context draws to
     long swaps = 0;
 };
 extern null_state null;

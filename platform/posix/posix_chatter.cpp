@@ -6,6 +6,7 @@
 
 #include "../common/backend.h"
 
+#include <atomic>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -14,7 +15,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-static int chatter_saved_stderr = -1;  // the real stderr while capturing
+// The real stderr while capturing.  NOTE: atomic, as a library may ask
+// posix_chatter_capturing from a thread of its own (SDL's log callback).
+static std::atomic<int> chatter_saved_stderr{-1};
 static int chatter_file = -1;          // the capture
 static const char* chatter_what = "";  // the step, for the line an abort gets
 static bool chatter_kept = false;      // the capture lasts until the process ends

@@ -20,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import uuid
 import zlib
 import zipfile
 
@@ -30,6 +31,7 @@ sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "harness"))
 from x11_harness import Viewer, XServer  # noqa: E402
 PROGRAMS = ("terrain320", "terrain128", "terrain32")
 SKIPPED = 77
+COMPONENT_NAMESPACE = uuid.UUID("72051aca-4b18-4e3c-b347-5bfcc2c613a4")  # tools/windows_packages.sh's
 
 # IMAGE_FILE_MACHINE_* and the optional header's magic for each folder.
 MACHINES = {"win32": (0x014C, 0x10B), "win64": (0x8664, 0x20B)}
@@ -145,13 +147,18 @@ class windows_packages(unittest.TestCase):
             dlls = {line.split()[-1].lower() for line in imports.splitlines() if "DLL Name:" in line}
             self.assertLessEqual(dlls, WINDOWS_DLLS, f"{path} needs DLLs that Windows lacks")
 
-    def test_the_installers_components_differ_by_architecture_and_their_programs_are_versioned(self):
+    def test_the_installers_components_keep_their_codes_and_their_programs_are_versioned(self):
         def column(arch, name, index):  # {first column: column `index`} of a table
             text = subprocess.run(["msiinfo", "export", self.msis[arch], name], capture_output=True, text=True,
                                   check=True, timeout=60).stdout
             return {row[0]: row[index] for row in (line.split("\t") for line in text.splitlines()[3:])}
-        codes = [set(column(arch, "Component", 1).values()) for arch in self.msis]
-        self.assertEqual(len(codes[0] - codes[1]), 5, "a component code shared by both installers")
+        # Each component keeps its code from version to version (an upgrade
+        # finds what it replaces by it), one code per architecture: the code
+        # tools/windows_packages.sh names by the component and architecture.
+        for arch in self.msis:
+            codes = {name: code.strip("{}").upper() for name, code in column(arch, "Component", 1).items()}
+            self.assertEqual(codes, {name: str(uuid.uuid5(COMPONENT_NAMESPACE, f"terrain-viewers component {name} {arch}"))
+                                     .upper() for name in ("terrain320", "terrain128", "terrain32", "papers", "menu")}, arch)
         for arch in self.msis:
             versions = {key: value for key, value in column(arch, "File", 4).items() if key.endswith(".exe")}
             self.assertEqual(versions, {f"{program}.exe": f"{self.version}.0" for program in PROGRAMS}, arch)

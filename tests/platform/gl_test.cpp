@@ -47,6 +47,17 @@ protected:
     }
 
     static const void* current() { return GetParam()->current_context(); }
+    static const void* drawing_to() { return GetParam()->drawing_to(); }
+    static long presented() { return GetParam()->presented(); }
+
+    // A second window of the test's pixel format.
+    static HWND make_other()
+    {
+        HWND other = make_test_window();
+        const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
+        EXPECT_TRUE(SetPixelFormat(GetDC(other), 1, &request));
+        return other;
+    }
 
     HWND window = nullptr;
     HDC dc = nullptr;
@@ -103,6 +114,9 @@ TEST_P(gl, creating_a_context_leaves_the_current_one_current)
     HGLRC second = wglCreateContext(dc);
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(current(), made_current);
+    ASSERT_TRUE(wglMakeCurrent(dc, second));
+    EXPECT_NE(current(), made_current) << "two contexts are one";
+    ASSERT_TRUE(wglMakeCurrent(dc, first));
 
     EXPECT_TRUE(wglDeleteContext(second));
     EXPECT_EQ(current(), made_current);
@@ -132,25 +146,54 @@ TEST_P(gl, swap_buffers_without_a_current_context_fails_rather_than_pretends)
     EXPECT_FALSE(SwapBuffers(dc));
 }
 
-// A context on a second window of the same format: made current there, or
-// refused with ERROR_INVALID_PIXEL_FORMAT and none current.
+// A context on a second window of the same format: made current there,
+// drawing and presenting there, or refused with ERROR_INVALID_PIXEL_FORMAT
+// and none current.
 TEST_P(gl, a_context_on_another_window_is_current_there_or_refused)
 {
     set_format();
-    HDC other_dc = GetDC(make_test_window());
-    const PIXELFORMATDESCRIPTOR request = viewer_pixel_format();
-    ASSERT_TRUE(SetPixelFormat(other_dc, 1, &request));
+    HDC other_dc = GetDC(make_other());
+    HGLRC own = wglCreateContext(other_dc);  // where drawing on the other window goes
+    ASSERT_TRUE(wglMakeCurrent(other_dc, own));
+    const void* there = drawing_to();
+    ASSERT_NE(there, nullptr);
     HGLRC context = wglCreateContext(dc);
     ASSERT_NE(context, nullptr);
+    ASSERT_TRUE(wglMakeCurrent(dc, context));
+    EXPECT_NE(drawing_to(), there);
     if (wglMakeCurrent(other_dc, context)) {
         EXPECT_NE(current(), nullptr);
+        EXPECT_EQ(drawing_to(), there);
+        const long before = presented();
         EXPECT_TRUE(SwapBuffers(other_dc));
+        EXPECT_EQ(presented(), before + 1);
         EXPECT_FALSE(SwapBuffers(dc));
     } else {
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PIXEL_FORMAT));
         EXPECT_EQ(current(), nullptr);
     }
     wglDeleteContext(context);
+    wglDeleteContext(own);
+}
+
+// A context outlives the window it was made for, current nowhere, and still
+// draws to another window of its pixel format if the backend allows that:
+// nothing of it is freed with the window.
+TEST_P(gl, a_context_outlives_its_window)
+{
+    set_format();
+    HWND other = make_other();
+    HGLRC context = wglCreateContext(GetDC(other));
+    const bool on_others = wglMakeCurrent(dc, context);
+    ASSERT_TRUE(wglMakeCurrent(GetDC(other), context));
+    ASSERT_TRUE(DestroyWindow(other));
+    EXPECT_EQ(current(), nullptr);
+    EXPECT_EQ(drawing_to(), nullptr);
+    ASSERT_EQ(wglMakeCurrent(dc, context) != FALSE, on_others);
+    const long before = presented();
+    EXPECT_EQ(SwapBuffers(dc) != FALSE, on_others);
+    EXPECT_EQ(presented(), before + on_others);
+    EXPECT_TRUE(wglDeleteContext(context));
 }
 
 // WGL leaves no context current after a failed wglMakeCurrent: the front

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 #ifdef TEST_BACKEND_SDL
 #include "../../platform/sdl/sdl_backend.h"
+
+#include <dlfcn.h>
 #else
 #include "null_backend.h"
 #endif
@@ -94,6 +96,26 @@ void push_key(SDL_Scancode scancode, bool down, Uint16 modifiers, bool repeat)
     SDL_PushEvent(&event);
 }
 
+// Every swap SDL is asked for, counted on its way to SDL.
+static long sdl_swaps = 0;
+
+void SDL_GL_SwapWindow(SDL_Window* window)
+{
+    ++sdl_swaps;
+    using swap = void (*)(SDL_Window*);
+    static const swap real = reinterpret_cast<swap>(dlsym(RTLD_NEXT, "SDL_GL_SwapWindow"));
+    real(window);
+}
+
+static void push_window_event(Uint8 what)
+{
+    SDL_Event event = {};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = what;
+    event.window.windowID = sdl.windows.empty() ? 0 : sdl.windows.front()->sdl_id;
+    SDL_PushEvent(&event);
+}
+
 // SDL's scancodes are the keys' USB HID usages; input is pushed into SDL's
 // queue as its drivers deliver it.
 const backend_driver backend_under_test = {
@@ -106,14 +128,11 @@ const backend_driver backend_under_test = {
                      ((key.modifiers & layer_alt) ? KMOD_LALT : 0) | ((key.modifiers & layer_caps) ? KMOD_CAPS : 0),
                  key.repeat);
     },
-    [] {
-        SDL_Event event = {};
-        event.type = SDL_WINDOWEVENT;
-        event.window.event = SDL_WINDOWEVENT_CLOSE;
-        event.window.windowID = SDL_GetWindowID(only_sdl_window());
-        SDL_PushEvent(&event);
-    },
+    [] { push_window_event(SDL_WINDOWEVENT_CLOSE); },
+    [] { push_window_event(SDL_WINDOWEVENT_EXPOSED); },
     []() -> const void* { return SDL_GL_GetCurrentContext(); },
+    []() -> const void* { return SDL_GL_GetCurrentContext() ? SDL_GL_GetCurrentWindow() : nullptr; },
+    [] { return sdl_swaps; },
     nullptr,
 };
 #else
@@ -123,7 +142,10 @@ const backend_driver backend_under_test = {
     null_reset,
     [](const layer_key& key) { null_press(nullptr, key); },
     [] { null_request_close(nullptr); },
+    [] { null_expose(nullptr); },
     []() -> const void* { return null_current_context(); },
+    []() -> const void* { return null_drawing_window(); },
+    null_swaps,
     [](DWORD error) { null_fail_next(null_make_current, error, "refused"); },
 };
 #endif

@@ -35,13 +35,25 @@ const DWORD program_style = viewer_window_style | WS_VISIBLE;
 // What the backend contract's cases (TEST_P in input_test.cpp and
 // gl_test.cpp, named backend/input.CASE/null) need of a backend beyond the
 // Win32 calls; each backend's test program defines `backend_under_test`.
+// Events are injected where the window system hands them to the backend (SDL:
+// its queue), never into the front, so that the backend's reading of them is
+// what is tested; each is for the oldest window, and is read in at the next
+// PeekMessageA.  A key comes as the backend reads one (layer_key): a modifier
+// key's own press carries its own bit and its release does not, as SDL and
+// the DOM report them (Alt's press is WM_SYSKEYDOWN with the context bit).
 struct backend_driver {
     const char* name;
     void (*set_up)();  // before each case, e.g. a video driver to pick
     void (*reset)();   // the backend's own reset, once a case's windows are gone
     void (*press)(const layer_key& key);  // for the oldest window
     void (*request_close)();              // the window manager's, likewise
+    void (*expose)();                     // the window system's, likewise
     const void* (*current_context)();     // as the backend sees it, or NULL
+    // The native window the current context draws to (the backend's own
+    // handle, one per window), or NULL when none is current.
+    const void* (*drawing_to)();
+    // How many frames the backend has handed the window system to show.
+    long (*presented)();
     // Makes the backend refuse the next make-current with this error; NULL
     // when it cannot be made to.
     void (*fail_next_make_current)(DWORD error);
