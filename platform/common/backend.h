@@ -23,11 +23,13 @@
 // reads only what is atomic or never changes (posix_chatter_capturing is).
 //
 // Blocking.  No call down waits on the user.  backend_pump_events and
-// backend_peek_starts never wait; backend_show_window waits at most a bound
-// of its own for a window manager to frame and place the window (SDL: 2 s
-// for each of the two) and returns then whatever it did; backend_sleep waits as
-// long as asked; backend_swap waits only while the window cannot be seen
-// (below), waking at least every 250 ms to look for a message.
+// backend_peek_starts never wait; backend_show_window returns once the
+// window system has the request, without waiting for a window manager to
+// frame or place the window (what the manager does is read from its events
+// as the program runs: the first frame must not wait on a desktop);
+// backend_sleep waits as long as asked, or until a signal asks for a close;
+// backend_swap waits only while the window cannot be seen (below), waking
+// at least every 250 ms to look for a message.
 //
 // Failures.  A call that can fail returns false or NULL and, before it
 // returns, records why with layer_fail(error, text).  `error` is one of
@@ -97,13 +99,17 @@
 // (the viewers' at (3, 22)); under a window manager that frames windows, the
 // manager's frame goes at (x, y) and the client area where the manager puts
 // it inside its frame (under openbox at the frame's left and top border
-// widths).  Window managers place frames as they like: a backend measures
-// where the frame landed once the window is shown and moves it until its
-// top-left is at (x, y).
+// widths).  Window managers place frames as they like: a backend reads
+// where the frame landed once the window is shown and asks the manager once
+// (or once more, should the window system itself move it soon after) to put
+// its top-left at (x, y).  A desktop that keeps windows out of its panels
+// may refuse: the frame then stays where the desktop put it (GNOME's and
+// Xfce's below a top panel), and nothing waits for it to move.
 //
 // Resting.  While a window the program showed cannot be seen (minimised,
-// unmapped by the program or by any other client, or inside a frame that
-// is), backend_swap rests: it returns only once the window can be seen
+// iconified by the window manager, or unmapped by the program or by any
+// other client), backend_swap rests, learning it from the window system's
+// events, not from a request each frame: it returns only once the window can be seen
 // again, a message waits (layer_message_waiting) or a signal asks for a
 // close, and uses next to no processor meanwhile (a tenth of what drawing
 // uses is the desktop cases' bound).  A window covered or moved off the
