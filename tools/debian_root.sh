@@ -117,10 +117,10 @@ dpkg_excludes=(
 # Each step must succeed: this runs where set -e does not hold.
 provision() {
   local dir=$1
-  # NOTE: a maintainer script that links its manual page with
-  # update-alternatives fails where the section's folder is missing
-  # (OpenJDK's does), and the manual pages are left out here.
-  "${as_root[@]}" mkdir -p "$dir/usr/share/man/man1" &&
+  # NOTE: with the manual pages left out, dpkg makes none of their folders:
+  # the viewers' own pages need man6, and a maintainer script that links its
+  # page with update-alternatives fails without its section's (OpenJDK's).
+  "${as_root[@]}" mkdir -p "$dir/usr/share/man/man1" "$dir/usr/share/man/man6" &&
     in_root "$dir" 0:0 tools/install_deps.sh --root "${extra[@]}" &&
     # NOTE: packages installed into a new root leave some of fontconfig's
     # caches unmade; the first program to draw text (openbox, framing the
