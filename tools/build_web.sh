@@ -14,10 +14,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# The browsers and their driver are the tests' (install_deps.sh --web).
+# Only what building the site needs: the browsers and their driver are the
+# tests' (install_deps.sh --web).
 packages=(emscripten nodejs)
 command -v npm >/dev/null || packages+=(npm)
-tools/install_deps.sh "${packages[@]}"
+tools/install_deps.sh --viewer "${packages[@]}"
 
 # NOTE: emscripten's tools need Debian's node modules (acorn); a node from
 # elsewhere does not find them by itself.
