@@ -14,7 +14,7 @@ function(terrain_add_emulated_e2e)
   list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " launcher)
   foreach(program ${TERRAIN_PROGRAMS})
     add_test(NAME e2e_${program}
-             COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/viewer_e2e_test.py $<TARGET_FILE:${program}>
+             COMMAND ${Python3_EXECUTABLE} -B ${CMAKE_CURRENT_SOURCE_DIR}/e2e/viewer_e2e_test.py $<TARGET_FILE:${program}>
                      ${TERRAIN_NATIVE_BUILD}/tests/support/send_close_request
                      ${TERRAIN_NATIVE_BUILD}/tests/support/send_input_burst
                      viewer_on_x11.test_window_shows_the_terrain_and_escape_ends_the_run_with_status_0 ${e2e_TESTS})
