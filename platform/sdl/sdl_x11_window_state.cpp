@@ -57,25 +57,19 @@ static bool x11_window_manager_running(Display* display)
     return named[0] == named[1];
 }
 
-// Whether the manager takes _NET_MOVERESIZE_WINDOW, read once.
+// Whether the manager takes _NET_MOVERESIZE_WINDOW.
 static bool x11_supports_moveresize(Display* display)
 {
-    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", False);
+    static long supported[1024];
+    const unsigned long count = x11_read_longs(display, DefaultRootWindow(display),
+                                               XInternAtom(display, "_NET_SUPPORTED", False), XA_ATOM, supported,
+                                               1024);
     const Atom moveresize = XInternAtom(display, "_NET_MOVERESIZE_WINDOW", False);
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0, left = 0;
-    unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), supported, 0, 4096, False, XA_ATOM, &type, &format,
-                           &items, &left, &data) == Success &&
-        data && type == XA_ATOM && format == 32) {
-        for (unsigned long i = 0; i < items && !found; ++i)
-            found = static_cast<Atom>(reinterpret_cast<const long*>(data)[i]) == moveresize;
+    for (unsigned long i = 0; i < count; ++i) {
+        if (static_cast<Atom>(supported[i]) == moveresize)
+            return true;
     }
-    if (data)
-        XFree(data);
-    return found;
+    return false;
 }
 
 bool sdl_x11_window_manager_frames_windows()
