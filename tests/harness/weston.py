@@ -13,6 +13,7 @@ stopped again.
 import contextlib
 import os
 import re
+import shlex
 import shutil
 import signal
 import socket
@@ -20,6 +21,7 @@ import subprocess
 import tempfile
 
 from x11_harness import _die_with_parent, end_process, poll
+from window_manager import panel_command
 
 # The class of the X window the X11 backend shows its output in.  NOTE: it
 # has no WM_NAME (only _NET_WM_NAME), which `xdotool search --name` reads.
@@ -27,12 +29,16 @@ OUTPUT_CLASS = "Weston Compositor"
 
 # The Wayland desktops nested in an X server: the command, given the
 # socket's name and the X display (with a bus of its own, as a session gives
-# it), and the name of its output window (which has no class).
+# it), and the name of its output window (which has no class).  Each starts
+# what a session shows without a shell of the desktop's own: a wallpaper and
+# a top panel, from an X client of its Xwayland (Weston's own shell has both).
+PANEL = 32
 NESTED = {
-    "mutter": (lambda socket, display: ["dbus-run-session", "--", "mutter", "--wayland", "--nested", "--no-x11",
-                                        "--wayland-display", socket], 'mutter"'),
+    "mutter": (lambda socket, display: ["dbus-run-session", "--", "mutter", "--wayland", "--nested",
+                                        "--wayland-display", socket, "--", *panel_command(PANEL, True)], 'mutter"'),
     "kwin": (lambda socket, display: ["dbus-run-session", "--", "kwin_wayland", "--x11-display", display,
-                                      "--socket", socket, "--width", "1024", "--height", "768"], "KDE Wayland Compositor"),
+                                      "--socket", socket, "--width", "1024", "--height", "768", "--xwayland",
+                                      "--", shlex.join(panel_command(PANEL, True))], "KDE Wayland Compositor"),
 }
 
 
@@ -58,13 +64,15 @@ class Weston:
         self.output_search = ("--class", f"^{OUTPUT_CLASS}$")
         command = ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
                    f"--config={config}"]
-        if isinstance(backend, tuple):  # a desktop's own (NESTED)
+        nested = isinstance(backend, tuple)  # a desktop's own (NESTED), up once its panel is
+        if nested:
             command, self.output_search = backend[0](self.socket_name, xserver.display), ("--name", backend[1])
         self.process = subprocess.Popen(
             command, env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent(signal.SIGTERM), start_new_session=True)
-        if not poll(lambda: self.process.poll() is not None or self._accepts(), start_timeout) \
-                or self.process.poll() is not None:
+        if not poll(lambda: self.process.poll() is not None or (
+                    self._accepts() and (not nested or "panel ready" in self.log())),
+                    start_timeout) or self.process.poll() is not None:
             log = self.log()
             self.stop()
             raise RuntimeError(f"weston {backend} did not start within {start_timeout} s:\n{log}")

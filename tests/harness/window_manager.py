@@ -5,9 +5,11 @@ keeps the top of the screen to itself as a desktop's top bar does.  Both
 usable as context managers.
 
 From the command line (what Panel runs, on DISPLAY):
-    window_manager.py panel HEIGHT
-        maps a dock window reserving the top HEIGHT pixels, prints "ready"
-        and keeps it until stdin closes or the process is ended
+    window_manager.py panel HEIGHT [--wallpaper]
+        maps a dock window reserving the top HEIGHT pixels (and, asked, a
+        grey desktop window below every other, as a session's wallpaper),
+        prints "panel ready" and keeps them until the process or the
+        display ends
 """
 
 import contextlib
@@ -93,10 +95,9 @@ class Panel:
 
     def __init__(self, xserver, height=32):
         self.height = height
-        self.process = subprocess.Popen([sys.executable, os.path.abspath(__file__), "panel", str(height)],
-                                        env=xserver.env(), stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True)
-        if self.process.stdout.readline().strip() != "ready":
+        self.process = subprocess.Popen(panel_command(height), env=xserver.env(), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        if self.process.stdout.readline().strip() != "panel ready":
             self.stop()
             raise RuntimeError("the panel did not start")
 
@@ -106,27 +107,45 @@ class Panel:
         self.process.communicate()
 
 
-def _show_panel(height):
-    """Maps the dock through libX11 alone until stdin closes (X ids fit in a C int)."""
+def panel_command(height, wallpaper=False):
+    """The command that shows a panel (and a wallpaper) on its DISPLAY."""
+    return [sys.executable, "-B", os.path.abspath(__file__), "panel", str(height)] + (["--wallpaper"] if wallpaper else [])
+
+
+def _show_panel(height, wallpaper):
+    """Maps the dock (and wallpaper) through libX11 alone (X ids fit in a C
+    int), then reads events until Xlib ends the process with its display."""
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     display = ctypes.c_void_p(x.XOpenDisplay(None) or sys.exit("panel: cannot open the display"))
-    width = x.XDisplayWidth(display, x.XDefaultScreen(display))
-    window = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, width, height, 0, 0, 0x404040)
+    screen = x.XDefaultScreen(display)
+    width, screen_height = x.XDisplayWidth(display, screen), x.XDisplayHeight(display, screen)
 
-    def put(name, kind, values):  # 32-bit items are C longs to Xlib
-        atom = [x.XInternAtom(display, word.encode(), 0) for word in (name, kind)]
-        x.XChangeProperty(display, window, *atom, 32, 0, (ctypes.c_long * len(values))(*values), len(values))
+    def show(kind, window_height, colour, *struts):
+        window = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, width, window_height, 0, 0,
+                                       colour)
 
-    put("_NET_WM_WINDOW_TYPE", "ATOM", [x.XInternAtom(display, b"_NET_WM_WINDOW_TYPE_DOCK", 0)])
-    put("_NET_WM_STRUT", "CARDINAL", [0, 0, height, 0])
+        def put(name, type_name, values):  # 32-bit items are C longs to Xlib
+            atom = [x.XInternAtom(display, word.encode(), 0) for word in (name, type_name)]
+            x.XChangeProperty(display, window, *atom, 32, 0, (ctypes.c_long * len(values))(*values), len(values))
+        put("_NET_WM_WINDOW_TYPE", "ATOM", [x.XInternAtom(display, f"_NET_WM_WINDOW_TYPE_{kind}".encode(), 0)])
+        # At the top-left, by its own choice (US and P position and size);
+        # KWin places a window without these like any other.
+        put("WM_NORMAL_HINTS", "WM_SIZE_HINTS", [15, 0, 0, width, window_height] + [0] * 13)
+        for name, values in zip(("_NET_WM_STRUT", "_NET_WM_STRUT_PARTIAL"), struts):
+            put(name, "CARDINAL", values)
+        x.XMapWindow(display, window)
+
+    if wallpaper:
+        show("DESKTOP", screen_height, 0x607080)
     # left, right, top, bottom, then the start and end of each along its edge
-    put("_NET_WM_STRUT_PARTIAL", "CARDINAL", [0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0])
-    x.XMapWindow(display, window)
+    show("DOCK", height, 0x404040, [0, 0, height, 0], [0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0])
     x.XSync(display, 0)
-    print("ready", flush=True)
-    sys.stdin.read()
+    print("panel ready", flush=True)
+    event = ctypes.create_string_buffer(256)
+    while True:
+        x.XNextEvent(display, event)
 
 
 if __name__ == "__main__" and sys.argv[1:2] == ["panel"]:
-    _show_panel(int(sys.argv[2]))
+    _show_panel(int(sys.argv[2]), sys.argv[3:4] == ["--wallpaper"])
