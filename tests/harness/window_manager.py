@@ -12,6 +12,7 @@ From the command line (what Panel runs, on DISPLAY):
         display ends
 """
 
+import collections
 import contextlib
 import ctypes
 import os
@@ -22,22 +23,30 @@ import sys
 
 from x11_harness import end_process, poll
 
-# The X11 window managers of the desktops people use: the command (with a
-# bus of its own, as a session gives it), the programs it needs, and whether
-# it shows the desktop's own top panel (it runs without a session; else
-# Panel stands in for one).
+# The X11 window managers of the desktops people use, and what each does
+# with the viewer's window: where it lets the frame's outer top-left be under
+# a top panel ("screen": the screen's top-left, asked for, as Windows allows;
+# "work area": the top-left of the area panels leave; KWin keeps either, by
+# the order its events come in), whether it minimises a window that offers
+# no minimise box (GNOME's does not), and how far left of the frame's right
+# edge its close button is.
+Desktop = collections.namedtuple("Desktop", "command programs own_panel places minimises close_button")
 DESKTOPS = {
-    "openbox": (("openbox",), ("openbox",), False),
-    "mutter": (("dbus-run-session", "--", "mutter", "--x11", "--replace"), ("mutter",), False),
-    "kwin": (("dbus-run-session", "--", "kwin_x11", "--replace"), ("kwin_x11",), False),
-    "xfwm4": (("dbus-run-session", "--", "sh", "-c", "xfce4-panel & exec xfwm4 --replace"),
-              ("xfwm4", "xfce4-panel"), True),
+    "openbox": Desktop(("openbox",), ("openbox",), False, {"screen"}, True, 12),
+    # with a bus of its own, as a session gives it
+    "mutter": Desktop(("dbus-run-session", "--", "mutter", "--x11", "--replace"), ("mutter",), False,
+                      {"work area"}, False, 12),
+    "kwin": Desktop(("dbus-run-session", "--", "kwin_x11", "--replace"), ("kwin_x11",), False,
+                    {"screen", "work area"}, True, 18),
+    # the desktop's own top panel: it runs without a session (else Panel stands in)
+    "xfwm4": Desktop(("dbus-run-session", "--", "sh", "-c", "xfce4-panel & exec xfwm4 --replace"),
+                     ("xfwm4", "xfce4-panel"), True, {"work area"}, True, 12),
 }
 
 
 def desktop_missing(name):
     """Why the desktop `name` cannot run here, or None."""
-    missing = [program for program in DESKTOPS[name][1] if not shutil.which(program)]
+    missing = [program for program in DESKTOPS[name].programs if not shutil.which(program)]
     return f"{' and '.join(missing)} not installed (the Debian 13 root has them)" if missing else None
 
 
