@@ -65,13 +65,39 @@ toolchains=()
 { wanted build || wanted build-win32 || wanted build-win64; } && toolchains+=(--windows)
 { wanted build || wanted build-i386 || wanted build-aarch64; } && toolchains+=(--cross)
 { wanted build || wanted build-web || wanted build-web-trixie; } && toolchains+=(--web)
-[[ $roots -eq 1 ]] && toolchains+=(mmdebstrap)
-tools/install_deps.sh "${toolchains[@]}" || exit 1
 
 passed=0 failed=0 skipped=0
 summary=()
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+root_logs=$(mktemp -d)
+roots_job=
+# A run that ends early stops the roots being made (their whole process group).
+trap '[[ -z $roots_job ]] || kill -TERM -- "-$roots_job" 2>/dev/null; wait; rm -rf "$log" "$root_logs"' EXIT
+
+# The roots each tree that runs in or tests with one needs: made (or
+# updated) in the background from the start, as that is mostly waiting on
+# the archive, while the host installs its toolchains and runs the trees
+# that need no root; each is waited for where it is first used.
+root_releases=()
+if [[ $roots -eq 1 ]]; then
+  for release in trixie forky; do
+    { wanted "build-$release" || { [[ $release == trixie ]] && wanted build-web-trixie; }; } && root_releases+=("$release")
+  done
+fi
+if [[ ${#root_releases[@]} -gt 0 ]]; then
+  tools/install_deps.sh mmdebstrap || exit 1
+  set -m  # a process group of its own, for the trap above
+  (
+    for release in "${root_releases[@]}"; do
+      start=$SECONDS
+      tools/debian_root.sh make "$release" "${refresh[@]}" >"$root_logs/$release" 2>&1
+      echo "$? $((SECONDS - start))" >"$root_logs/$release.done"
+    done
+  ) &
+  roots_job=$!
+  set +m
+fi
+tools/install_deps.sh "${toolchains[@]}" || exit 1
 
 # How long since SECONDS was START: "N min S s".
 took() { echo "$(((SECONDS - $1) / 60)) min $(((SECONDS - $1) % 60)) s"; }
@@ -146,36 +172,36 @@ web_tree() {
   fi
 }
 
-# The roots first: the native tree installs its package in Debian 13's.
-# Each root is made for the trees that run in it or test what is built there.
+# wait_roots: waits for the roots being made (once), and says how each went.
+# A root that could not be made fails its trees in CI, else they are NOT RUN.
 ready_roots=()
-if [[ $roots -eq 1 ]]; then
-  for release in trixie forky; do
-    users=()
-    for name in "build-$release" "build-web-$release"; do
-      [[ " ${all_trees[*]} " == *" $name "* ]] && wanted "$name" && users+=("$name")
-    done
-    [[ ${#users[@]} -gt 0 ]] || continue
+wait_roots() {
+  [[ -n $roots_job ]] || return 0
+  wait "$roots_job"
+  roots_job=
+  local release status seconds name
+  for release in "${root_releases[@]}"; do
     echo "== the $release root"
-    start=$SECONDS
-    if tools/debian_root.sh make "$release" "${refresh[@]}" >"$log" 2>&1; then
-      grep 'keeping the one made' "$log"
-      echo "made $(tools/debian_root.sh date "$release")"
+    read -r status seconds <"$root_logs/$release.done" 2>/dev/null || status=1 seconds=0
+    if [[ $status -eq 0 ]]; then
+      grep 'keeping the one made' "$root_logs/$release"
+      echo "made $(tools/debian_root.sh date "$release") (${seconds} s in this run)"
       ready_roots+=("$release")
-    else
-      cat "$log"
-      for name in "${users[@]}"; do
-        if [[ $require_roots -eq 1 ]]; then
-          failed=$((failed + 1))
-          summary+=("$name: FAILED: the $release root could not be made, updated or entered ($(took "$start"))")
-        else
-          skipped=$((skipped + 1))
-          summary+=("$name: NOT RUN: the $release root could not be made (see above; CI=true or TERRAIN_REQUIRE_ROOTS=1 fails here)")
-        fi
-      done
+      continue
     fi
+    cat "$root_logs/$release"
+    for name in "build-$release" "build-web-$release"; do
+      [[ " ${all_trees[*]} " == *" $name "* ]] && wanted "$name" || continue
+      if [[ $require_roots -eq 1 ]]; then
+        failed=$((failed + 1))
+        summary+=("$name: FAILED: the $release root could not be made, updated or entered")
+      else
+        skipped=$((skipped + 1))
+        summary+=("$name: NOT RUN: the $release root could not be made (see above; CI=true or TERRAIN_REQUIRE_ROOTS=1 fails here)")
+      fi
+    done
   done
-fi
+}
 
 # The native tree first: the cross trees compare their tools with its own.
 native_users=(build build-win32 build-win64 build-i386 build-aarch64 build-sanitize)
@@ -189,12 +215,15 @@ wanted build-win32 && tree build-win32 win32
 wanted build-win64 && tree build-win64 win64
 wanted build-i386 && tree build-i386 i386
 wanted build-aarch64 && tree build-aarch64 aarch64
+# The native tree installs its package in Debian 13's root.
+wait_roots
 wanted build && step build "$SECONDS" ctest --preset native -j"$(nproc)"
 # NOTE: emscripten's tools need Debian's node modules.
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 wanted build-web && web_tree build-web web
 wanted build-sanitize && step build-sanitize "$SECONDS" tools/run_sanitized_tests.sh
 
+wait_roots
 for release in "${ready_roots[@]}"; do
   wanted "build-$release" && tree "build-$release" "$release" tools/debian_root.sh run "$release"
 done
