@@ -93,14 +93,27 @@ if [[ ${#missing[@]} -gt 0 ]]; then
     fi
   done
   # NOTE: a mirror caught mid-sync serves an index that fails its checksum,
-  # and apt-get update then fails as a whole.  apt verifies every list it
-  # does take, so after a few tries the install goes on with the signed
-  # lists it has; a package they lack then fails the install itself.
+  # and apt then takes none of that release's lists (a fresh machine has no
+  # older ones).  After a few tries the lists are fetched once more without
+  # the architectures whose index failed, as apt still verifies each, and
+  # the install goes on with the signed lists it has; a package they lack
+  # then fails the install itself.
+  errors=$(mktemp)
   for try in 1 2 3; do
-    "${as_root[@]}" apt-get update -qq && break
-    [[ $try -eq 3 ]] && echo "install_deps.sh: apt-get update failed 3 times; installing from the lists apt has" >&2
+    "${as_root[@]}" apt-get update -qq 2>"$errors" && break
+    cat "$errors" >&2
+    if [[ $try -eq 3 ]]; then
+      failing=$(grep -oE 'binary-[a-z0-9]+/' "$errors" | sort -u | sed -E 's/binary-(.*)\//\1/')
+      echo "install_deps.sh: apt-get update failed 3 times; fetching the lists again without:" $failing >&2
+      architectures=()
+      for arch in $native $(dpkg --print-foreign-architectures); do
+        grep -qx "$arch" <<<"$failing" || architectures+=(-o "APT::Architectures::=$arch")
+      done
+      [[ -z $failing ]] || "${as_root[@]}" apt-get update -qq "${architectures[@]}" || true
+    fi
     [[ $try -lt 3 ]] && sleep 20
   done
+  rm -f "$errors"
   apt_install() { DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "$@" >/dev/null; }
   # 32-bit Wine is optional: where the archive's i386 packages cannot go
   # with this machine's own (an i386 index mid-sync lags its security
