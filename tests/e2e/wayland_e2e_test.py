@@ -130,14 +130,9 @@ class viewer_on_compositor_over_x11(XServerTestCase):
         viewer, _, output, _ = self.start()
         x, y, _, _ = self.x.window_geometry(output)
         self.assertEqual((x, y), (0, 0), "the output window is not at the screen's origin")
+        # NOTE: mutter fades a new window in: its client area is pure black only once that is over.
         path = os.path.join(self.enterContext(Workdir()), "output.png")
-
-        # NOTE: mutter fades a new window in: its client area is pure black
-        # only once that is over.
-        def whole_client_area():
-            found = client_area(*self.x.picture(output, path))
-            return found if (found[2] - found[0] + 1, found[3] - found[1] + 1) == (634, 455) else None
-        found = poll(whole_client_area, timeout=20, interval=0.2)
+        found = poll(lambda: client_area(*self.x.picture(output, path)), timeout=20, interval=0.2)
         self.assertIsNotNone(found, "no 634x455 client area in the compositor's output")
         left, top, right, bottom = found
         # The close button of the title bar (libdecor's, or KWin's own),
@@ -145,9 +140,8 @@ class viewer_on_compositor_over_x11(XServerTestCase):
         button = (right - 16, top - 18)
         # NOTE: Weston's X11 backend moves its pointer by the X pointer's
         # relative motion only (warps do not move it): push both into the
-        # top-left corner, where they meet, then move both to the button.
-        # Then on by a pixel, as a hand does: libdecor's GTK plugin arms a
-        # button on motion over it, not on the pointer's entering.
+        # top-left corner, where they meet, then move both to the button, and
+        # on by a pixel: libdecor's GTK plugin arms a button on motion over it.
         self.x.run("xdotool", "mousemove_relative", "--", "-4000", "-4000").check_returncode()
         self.x.run("xdotool", "mousemove_relative", str(button[0] - 1), str(button[1])).check_returncode()
         self.x.run("xdotool", "mousemove_relative", "1", "0", "click", "1").check_returncode()
@@ -169,7 +163,7 @@ def client_area(width, height, rgb):
     """(left, top, right, bottom) of the viewer's client area in a picture of
     the compositor's output: the rows and columns with many pure black pixels
     (the terrain's background; the desktop, title bar and pointer have few);
-    (0, 0, -1, -1) where there is none."""
+    None unless that is the viewer's 634x455."""
     rows = [0] * height
     columns = [0] * width
     for offset in range(0, width * height * 3, 3):
@@ -180,8 +174,9 @@ def client_area(width, height, rgb):
     black_rows = [row for row, count in enumerate(rows) if count >= 64]
     black_columns = [column for column, count in enumerate(columns) if count >= 64]
     if not black_rows or not black_columns:
-        return (0, 0, -1, -1)
-    return black_columns[0], black_rows[0], black_columns[-1], black_rows[-1]
+        return None
+    found = black_columns[0], black_rows[0], black_columns[-1], black_rows[-1]
+    return found if (found[2] - found[0] + 1, found[3] - found[1] + 1) == (634, 455) else None
 
 
 if __name__ == "__main__":

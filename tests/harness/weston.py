@@ -29,16 +29,14 @@ OUTPUT_CLASS = "Weston Compositor"
 
 # The Wayland desktops nested in an X server: the command, given the
 # socket's name and the X display (with a bus of its own, as a session gives
-# it), and the name of its output window (which has no class).  Each starts
-# what a session shows without a shell of the desktop's own: a wallpaper and
-# a top panel, from an X client of its Xwayland (Weston's own shell has both).
-PANEL = 32
+# it, and a wallpaper and top panel on its Xwayland, as its shell shows),
+# and the name of its output window (which has no class).
 NESTED = {
     "mutter": (lambda socket, display: ["dbus-run-session", "--", "mutter", "--wayland", "--nested",
-                                        "--wayland-display", socket, "--", *panel_command(PANEL, True)], 'mutter"'),
+                                        "--wayland-display", socket, "--", *panel_command(32, True)], 'mutter"'),
     "kwin": (lambda socket, display: ["dbus-run-session", "--", "kwin_wayland", "--x11-display", display,
                                       "--socket", socket, "--width", "1024", "--height", "768", "--xwayland",
-                                      "--", shlex.join(panel_command(PANEL, True))], "KDE Wayland Compositor"),
+                                      "--", shlex.join(panel_command(32, True))], "KDE Wayland Compositor"),
 }
 
 
@@ -64,15 +62,14 @@ class Weston:
         self.output_search = ("--class", f"^{OUTPUT_CLASS}$")
         command = ["weston", f"--backend={backend}", f"--socket={self.socket_name}", "--idle-time=0",
                    f"--config={config}"]
-        nested = isinstance(backend, tuple)  # a desktop's own (NESTED), up once its panel is
-        if nested:
+        if isinstance(backend, tuple):  # a desktop's own (NESTED), up once its panel is
             command, self.output_search = backend[0](self.socket_name, xserver.display), ("--name", backend[1])
         self.process = subprocess.Popen(
             command, env=env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=subprocess.STDOUT,
             preexec_fn=_die_with_parent(signal.SIGTERM), start_new_session=True)
-        if not poll(lambda: self.process.poll() is not None or (
-                    self._accepts() and (not nested or "panel ready" in self.log())),
-                    start_timeout) or self.process.poll() is not None:
+        if not poll(lambda: self.process.poll() is not None or self._accepts() and (
+                    self.output_search[0] != "--name" or "panel ready" in self.log()), start_timeout) \
+                or self.process.poll() is not None:
             log = self.log()
             self.stop()
             raise RuntimeError(f"weston {backend} did not start within {start_timeout} s:\n{log}")

@@ -6,13 +6,11 @@ usable as context managers.
 
 From the command line (what Panel runs, on DISPLAY):
     window_manager.py panel HEIGHT [--wallpaper]
-        maps a dock window reserving the top HEIGHT pixels (and, asked, a
-        grey desktop window below every other, as a session's wallpaper),
-        prints "panel ready" and keeps them until the process or the
-        display ends
+        maps a dock window reserving the top HEIGHT pixels (and a desktop
+        window below all, a session's wallpaper), prints "panel ready" and
+        keeps them until the process or its display ends
 """
 
-import collections
 import contextlib
 import ctypes
 import os
@@ -23,30 +21,22 @@ import sys
 
 from x11_harness import end_process, poll
 
-# The X11 window managers of the desktops people use, and what each does
-# with the viewer's window: where it lets the frame's outer top-left be under
-# a top panel ("screen": the screen's top-left, asked for, as Windows allows;
-# "work area": the top-left of the area panels leave; KWin keeps either, by
-# the order its events come in), whether it minimises a window that offers
-# no minimise box (GNOME's does not), and how far left of the frame's right
-# edge its close button is.
-Desktop = collections.namedtuple("Desktop", "command programs own_panel places minimises close_button")
+# The X11 window managers of the desktops people use: the command (with a
+# bus of its own, as a session gives it), the programs it needs, and whether
+# it shows the desktop's own top panel (it runs without a session; else
+# Panel stands in for one).
 DESKTOPS = {
-    "openbox": Desktop(("openbox",), ("openbox",), False, {"screen"}, True, 12),
-    # with a bus of its own, as a session gives it
-    "mutter": Desktop(("dbus-run-session", "--", "mutter", "--x11", "--replace"), ("mutter",), False,
-                      {"work area"}, False, 12),
-    "kwin": Desktop(("dbus-run-session", "--", "kwin_x11", "--replace"), ("kwin_x11",), False,
-                    {"screen", "work area"}, True, 18),
-    # the desktop's own top panel: it runs without a session (else Panel stands in)
-    "xfwm4": Desktop(("dbus-run-session", "--", "sh", "-c", "xfce4-panel & exec xfwm4 --replace"),
-                     ("xfwm4", "xfce4-panel"), True, {"work area"}, True, 12),
+    "openbox": (("openbox",), ("openbox",), False),
+    "mutter": (("dbus-run-session", "--", "mutter", "--x11", "--replace"), ("mutter",), False),
+    "kwin": (("dbus-run-session", "--", "kwin_x11", "--replace"), ("kwin_x11",), False),
+    "xfwm4": (("dbus-run-session", "--", "sh", "-c", "xfce4-panel & exec xfwm4 --replace"),
+              ("xfwm4", "xfce4-panel"), True),
 }
 
 
 def desktop_missing(name):
     """Why the desktop `name` cannot run here, or None."""
-    missing = [program for program in DESKTOPS[name].programs if not shutil.which(program)]
+    missing = [program for program in DESKTOPS[name][1] if not shutil.which(program)]
     return f"{' and '.join(missing)} not installed (the Debian 13 root has them)" if missing else None
 
 
@@ -104,8 +94,8 @@ class Panel:
 
     def __init__(self, xserver, height=32):
         self.height = height
-        self.process = subprocess.Popen(panel_command(height), env=xserver.env(), stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.process = subprocess.Popen(panel_command(height), env=xserver.env(), stdout=subprocess.PIPE,
+                                        stderr=subprocess.DEVNULL, text=True)
         if self.process.stdout.readline().strip() != "panel ready":
             self.stop()
             raise RuntimeError("the panel did not start")
@@ -117,44 +107,36 @@ class Panel:
 
 
 def panel_command(height, wallpaper=False):
-    """The command that shows a panel (and a wallpaper) on its DISPLAY."""
-    return [sys.executable, "-B", os.path.abspath(__file__), "panel", str(height)] + (["--wallpaper"] if wallpaper else [])
+    return [sys.executable, "-B", os.path.abspath(__file__), "panel", str(height)] + ["--wallpaper"] * wallpaper
 
 
 def _show_panel(height, wallpaper):
-    """Maps the dock (and wallpaper) through libX11 alone (X ids fit in a C
-    int), then reads events until Xlib ends the process with its display."""
+    """Maps the dock (and wallpaper) through libX11 alone (X ids fit in a C int)."""
     x = ctypes.CDLL("libX11.so.6")
     x.XOpenDisplay.restype = ctypes.c_void_p
     display = ctypes.c_void_p(x.XOpenDisplay(None) or sys.exit("panel: cannot open the display"))
-    screen = x.XDefaultScreen(display)
-    width, screen_height = x.XDisplayWidth(display, screen), x.XDisplayHeight(display, screen)
+    width = x.XDisplayWidth(display, x.XDefaultScreen(display))
 
-    def show(kind, window_height, colour, *struts):
-        window = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, width, window_height, 0, 0,
-                                       colour)
+    def put(name, kind, values):  # 32-bit items are C longs to Xlib
+        atom = [x.XInternAtom(display, word.encode(), 0) for word in (name, kind)]
+        x.XChangeProperty(display, window, *atom, 32, 0, (ctypes.c_long * len(values))(*values), len(values))
 
-        def put(name, type_name, values):  # 32-bit items are C longs to Xlib
-            atom = [x.XInternAtom(display, word.encode(), 0) for word in (name, type_name)]
-            x.XChangeProperty(display, window, *atom, 32, 0, (ctypes.c_long * len(values))(*values), len(values))
+    # left, right, top, bottom, then the start and end of each along its edge
+    struts = {"_NET_WM_STRUT": [0, 0, height, 0], "_NET_WM_STRUT_PARTIAL": [0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0]}
+    for kind, size, colour, extra in [("DESKTOP", x.XDisplayHeight(display, 0), 0x607080, {})] * wallpaper + [
+            ("DOCK", height, 0x404040, struts)]:
+        window = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, width, size, 0, 0, colour)
         put("_NET_WM_WINDOW_TYPE", "ATOM", [x.XInternAtom(display, f"_NET_WM_WINDOW_TYPE_{kind}".encode(), 0)])
-        # At the top-left, by its own choice (US and P position and size);
-        # KWin places a window without these like any other.
-        put("WM_NORMAL_HINTS", "WM_SIZE_HINTS", [15, 0, 0, width, window_height] + [0] * 13)
-        for name, values in zip(("_NET_WM_STRUT", "_NET_WM_STRUT_PARTIAL"), struts):
+        # At the top-left by its own choice (US and P place and size): KWin places it elsewhere else.
+        put("WM_NORMAL_HINTS", "WM_SIZE_HINTS", [15, 0, 0, width, size] + [0] * 13)
+        for name, values in extra.items():
             put(name, "CARDINAL", values)
         x.XMapWindow(display, window)
-
-    if wallpaper:
-        show("DESKTOP", screen_height, 0x607080)
-    # left, right, top, bottom, then the start and end of each along its edge
-    show("DOCK", height, 0x404040, [0, 0, height, 0], [0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0])
     x.XSync(display, 0)
     print("panel ready", flush=True)
-    event = ctypes.create_string_buffer(256)
-    while True:
-        x.XNextEvent(display, event)
+    while x.XNextEvent(display, ctypes.create_string_buffer(256)) == 0:  # until Xlib ends it with the display
+        pass
 
 
 if __name__ == "__main__" and sys.argv[1:2] == ["panel"]:
-    _show_panel(int(sys.argv[2]), sys.argv[3:4] == ["--wallpaper"])
+    _show_panel(int(sys.argv[2]), sys.argv[3:] == ["--wallpaper"])
