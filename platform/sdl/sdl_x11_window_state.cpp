@@ -60,7 +60,7 @@ static bool x11_window_manager_running(Display* display)
 // Whether the manager takes _NET_MOVERESIZE_WINDOW.
 static bool x11_supports_moveresize(Display* display)
 {
-    static long supported[1024];
+    long supported[1024];  // a desktop names about a hundred
     const unsigned long count = x11_read_longs(display, DefaultRootWindow(display),
                                                XInternAtom(display, "_NET_SUPPORTED", False), XA_ATOM, supported,
                                                1024);
