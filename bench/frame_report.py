@@ -39,10 +39,11 @@ def run(command, env, timeout=600):
     return parse(lines[-1])
 
 
-def variants(build, program):
+def variants(build, program, against):
     frames, warmup = PLANS[program]
     args = [program, str(frames), str(warmup)]
-    return [
+    before = [("before", [f"{against}/bench/frame_bench", *args], {})] if against else []
+    return before + [
         ("program", [f"{build}/bench/frame_bench", *args], {}),
         ("floor", [f"{build}/bench/frame_floor", *args], {"GLIBC_TUNABLES": TUNABLES}),
         ("floor_default", [f"{build}/bench/frame_floor", *args], {}),
@@ -65,6 +66,8 @@ def main():
     parser.add_argument("build")
     parser.add_argument("--reps", type=int, default=7)
     parser.add_argument("--display", choices=("xvfb", "offscreen"), default="xvfb")
+    parser.add_argument("--against", metavar="BUILD", help="another tree (say, of an older commit) whose "
+                        "frame_bench runs in the same rotation, to tell a change's cost from the machine's noise")
     options = parser.parse_args()
     build = os.path.abspath(options.build)
 
@@ -83,7 +86,7 @@ def main():
     try:
         for rep in range(options.reps):
             for program in PLANS:
-                runs = variants(build, program)
+                runs = variants(build, program, options.against and os.path.abspath(options.against))
                 shift = rep % len(runs)  # rotate who goes first
                 for name, command, extra in runs[shift:] + runs[:shift]:
                     figures = run(command, {**base, **extra})
@@ -115,6 +118,14 @@ def main():
             f"| {median(program, 'vertex_array', 'ms_per_frame'):.3f} | {pc:.3f} | {fc:.3f} | {pc / fc:.3f} "
             f"| {median(program, 'program', 'faults_per_frame'):.1f} / {median(program, 'floor', 'faults_per_frame'):.1f}"
             f" / {median(program, 'floor_default', 'faults_per_frame'):.1f} |")
+    if options.against:
+        out.append("")
+        out.append(f"| program | this tree ms | {options.against} ms | ratio | CPU ratio |")
+        out.append("|---|---:|---:|---:|---:|")
+        for program in PLANS:
+            p, b = median(program, "program", "ms_per_frame"), median(program, "before", "ms_per_frame")
+            c = median(program, "program", "cpu_ms_per_frame") / median(program, "before", "cpu_ms_per_frame")
+            out.append(f"| {program} | {p:.3f} | {b:.3f} | {p / b:.3f} | {c:.3f} |")
     out.append("")
     out.append("Scaling (least-squares line through the three programs, ms per frame against vertices)")
     out.append("")
