@@ -12,6 +12,7 @@ viewer right after its first swap returned.  The desktops are in the Debian
     tools/debian_root.sh run trixie python3 -B bench/desktop_first_frame.py build-trixie [RUNS]
 """
 
+import contextlib
 import os
 import statistics
 import subprocess
@@ -30,10 +31,14 @@ def stopped(pid):
 
 def measure(build, desktop, runs):
     """The seconds from appearance to first frame of `runs` terrain32 runs."""
-    server = XServer()
-    try:
-        wm = WindowManager(server, DESKTOPS[desktop][0]) if desktop != "none" else None
-        panel = None if desktop != "none" and DESKTOPS[desktop][2] else Panel(server, 32)
+    with contextlib.ExitStack() as stack:  # ends the panel, the manager, then the server
+        server = XServer()
+        stack.callback(server.stop)
+        wm = None if desktop == "none" else WindowManager(server, DESKTOPS[desktop][0])
+        if wm:
+            stack.callback(wm.stop)
+        if desktop == "none" or not DESKTOPS[desktop][2]:
+            stack.callback(Panel(server, 32).stop)
         if wm and not poll(lambda: (wm.work_area() or (0, 0))[1] > 0, timeout=60):
             raise RuntimeError(f"{desktop}: no panel keeps the top of the screen")
         env = server.env(LD_PRELOAD=os.path.join(build, "tests", "support", "libclose_after_swaps.so"),
@@ -53,13 +58,7 @@ def measure(build, desktop, runs):
                 viewer.kill()
                 viewer.wait()
             poll(lambda: server.search() is None, timeout=20)
-        if panel:
-            panel.stop()
-        if wm:
-            wm.stop()
         return times
-    finally:
-        server.stop()
 
 
 def main():
