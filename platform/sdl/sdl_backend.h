@@ -65,6 +65,9 @@ struct sdl_state {
     bool x11_managed = false;     // a window manager runs (it frames windows)
     bool x11_moveresize = false;  // it names _NET_MOVERESIZE_WINDOW in _NET_SUPPORTED
     unsigned long x11_frame_extents_atom = 0, x11_wm_state_atom = 0;
+    // The windows' connection under SDL's Wayland driver (sdl_wayland.cpp).
+    void* wayland_display = nullptr;  // its wl_display, once a window is made there
+    bool wayland_lost = false;        // it broke, and the run was ended for it
 };
 extern sdl_state sdl;
 // Frees what the front holds (layer_reset_front), stops SDL's video and gives
@@ -101,9 +104,17 @@ bool sdl_avoid_seatless_wayland();
 // Which Wayland display in WAYLAND_DISPLAY could not be connected to and
 // why; NULL when it is unset, inherited (WAYLAND_SOCKET) or connects.
 const char* sdl_wayland_connection_failure();
+// Notes the Wayland connection of a window just made (nothing off Wayland).
+void sdl_wayland_watch_window(SDL_Window* window);
 // When the windows' Wayland connection has broken, ends the run with "NAME:
-// lost the display: cause" (layer_end_run) and returns true.
-bool sdl_wayland_display_lost();
+// lost the display: cause" (layer_end_run), once, and returns true.  Asks
+// libwayland only, cheap enough before every SDL poll; once SDL has reported
+// a quit (`quit_came`), looks at the socket too.
+// NOTE: SDL's event pump starts with libdecor's dispatch, whose loop (the
+// cairo plugin's, libdecor 0.2.5, at least) never ends once the connection has
+// an error while events wait in its queue, as when the swap's own read met
+// the broken connection: SDL must not be polled after that.
+bool sdl_wayland_display_lost(bool quit_came = false);
 // --- sdl_wayland_gdk.cpp: once a window is made on Wayland (libdecor has
 // loaded its plugin): a lost compositor that GDK, inside libdecor's GTK
 // plugin, notices first still ends the run with the layer's own line.

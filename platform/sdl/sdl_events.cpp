@@ -42,6 +42,8 @@ static void events_pump_sdl()
     SDL_Event event;
     int cycle_ends = 0;
     for (int polled = 0; polled < queue_poll_limit; ++polled) {
+        if (sdl_wayland_display_lost())
+            return;  // every poll would start with libdecor's endless dispatch
         if (!SDL_PollEvent(&event)) {
             if (++cycle_ends == cycles)
                 return;

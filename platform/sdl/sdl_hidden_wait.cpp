@@ -27,7 +27,8 @@ void sdl_wait_while_hidden(backend_window* window)
     // any makes a message (a close request, a key), or a signal asks for a
     // close, the program's loop must see it.  A lost display, noticed while
     // reading, ends the run with a quit request, which is such a message.
-    while (hidden_from_view(window) && !layer_message_waiting() && !posix_signal_pending()) {
+    while (hidden_from_view(window) && !layer_message_waiting() && !posix_signal_pending() &&
+           !sdl_wayland_display_lost()) {
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, hidden_wait_slice_ms))
             sdl_take_event(event);

@@ -50,7 +50,7 @@ bool sdl_take_event(const SDL_Event& event)
         // Wayland connection (SDL 2.26 to 2.32, and SDL3 under sdl2-compat,
         // alike), which ends the run; one pushed by anything else is a close
         // request, never swallowed.
-        if (sdl_wayland_display_lost())
+        if (sdl_wayland_display_lost(true))
             return true;
         return layer_queue_close(nullptr);
     }

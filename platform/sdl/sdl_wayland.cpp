@@ -8,6 +8,7 @@
 
 #include <dlfcn.h>
 #include <errno.h>
+#include <poll.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -29,6 +30,7 @@ struct sdl_wayland_client {
     void (*display_disconnect)(wl_display* display);
     int (*display_roundtrip)(wl_display* display);
     int (*display_get_error)(wl_display* display);
+    int (*display_get_fd)(wl_display* display);
     wl_proxy* (*proxy_marshal_constructor)(wl_proxy* proxy, uint32_t opcode,
                                            const wl_interface* interface, ...);
     int (*proxy_add_listener)(wl_proxy* proxy, void (**listener)(void), void* data);
@@ -46,10 +48,10 @@ struct wayland_registry_listener {
     void (*global_remove)(void* data, wl_proxy* registry, uint32_t name);
 };
 
-// Opens libwayland-client once; false when it is not installed.
-static bool wayland_client(sdl_wayland_client* client)
+// Opens libwayland-client; false when it is not installed.
+static bool wayland_client_load(sdl_wayland_client* client)
 {
-    static void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_LOCAL);
+    void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_LOCAL);
     if (!library)
         return false;
     client->display_connect = reinterpret_cast<wl_display* (*)(const char*)>(
@@ -60,6 +62,7 @@ static bool wayland_client(sdl_wayland_client* client)
         dlsym(library, "wl_display_roundtrip"));
     client->display_get_error = reinterpret_cast<int (*)(wl_display*)>(
         dlsym(library, "wl_display_get_error"));
+    client->display_get_fd = reinterpret_cast<int (*)(wl_display*)>(dlsym(library, "wl_display_get_fd"));
     client->proxy_marshal_constructor =
         reinterpret_cast<wl_proxy* (*)(wl_proxy*, uint32_t, const wl_interface*, ...)>(
             dlsym(library, "wl_proxy_marshal_constructor"));
@@ -70,8 +73,17 @@ static bool wayland_client(sdl_wayland_client* client)
     client->registry_interface =
         static_cast<const wl_interface*>(dlsym(library, "wl_registry_interface"));
     return client->display_connect && client->display_disconnect && client->display_roundtrip &&
-           client->display_get_error && client->proxy_marshal_constructor &&
+           client->display_get_error && client->display_get_fd && client->proxy_marshal_constructor &&
            client->proxy_add_listener && client->proxy_destroy && client->registry_interface;
+}
+
+// The entry points, looked up once.
+static bool wayland_client(sdl_wayland_client* client)
+{
+    static sdl_wayland_client loaded;
+    static const bool found = wayland_client_load(&loaded);
+    *client = loaded;
+    return found;
 }
 
 // The socket wl_display_connect(NULL) would open, as libwayland finds it; ""
@@ -201,21 +213,39 @@ static const char* wayland_loss_cause(int error)
     }
 }
 
-bool sdl_wayland_display_lost()
+void sdl_wayland_watch_window(SDL_Window* window)
 {
-    backend_window* window = sdl_first_window();
-    if (!window)
-        return false;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window->sdl_window, &info) || info.subsystem != SDL_SYSWM_WAYLAND)
-        return false;
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
+        sdl.wayland_display = info.info.wl.display;
+}
+
+// The error that ended the windows' connection, 0 while it is sound.
+// NOTE: SDL 3.4 may report the loss while libwayland has recorded no error
+// (it records none for a flush that met the closed socket): with
+// `look_at_socket`, a socket the compositor hung up on counts too.
+static int wayland_connection_error(const sdl_wayland_client& client, bool look_at_socket)
+{
+    wl_display* display = static_cast<wl_display*>(sdl.wayland_display);
+    const int error = client.display_get_error(display);
+    if (error || !look_at_socket)
+        return error;
+    pollfd connection = {client.display_get_fd(display), POLLIN, 0};
+    return poll(&connection, 1, 0) == 1 && (connection.revents & (POLLHUP | POLLERR)) ? EPIPE : 0;
+}
+
+bool sdl_wayland_display_lost(bool quit_came)
+{
+    if (sdl.wayland_lost)
+        return true;
     sdl_wayland_client client;
-    if (!wayland_client(&client))
+    if (!sdl.wayland_display || !wayland_client(&client))
         return false;
-    const int error = client.display_get_error(info.info.wl.display);
+    const int error = wayland_connection_error(client, quit_came);
     if (error == 0)
         return false;
+    sdl.wayland_lost = true;
     // NOTE: SDL 2.26.5 reports a broken Wayland connection as a quit, the same
     // event a close request makes.  Calls on the broken connection do
     // nothing, so the program's own end releases its window and context.

@@ -36,6 +36,9 @@ static bool gdk_lost_display(const char* domain, const char* message)
 static void gdk_end_run(const char* message)
 {
     posix_chatter_end();  // the line goes to the real stderr
+    if (sdl.wayland_lost)
+        return;
+    sdl.wayland_lost = true;
     layer_end_run("lost the display", strstr(message, "Protocol error")
                                           ? "the compositor ended the connection over a protocol error"
                                           : "the compositor closed the connection");

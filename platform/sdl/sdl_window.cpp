@@ -72,6 +72,7 @@ backend_window* backend_create_window(const char* title, DWORD style, int x, int
     sdl_x11_offer_style(sdl_window, style);
     sdl_x11_outlive_display(sdl_window);
     sdl_wayland_hear_gdk();
+    sdl_wayland_watch_window(sdl_window);
     backend_window* window = new backend_window{};
     window->sdl_window = sdl_window;
     window->sdl_id = SDL_GetWindowID(sdl_window);
