@@ -180,8 +180,6 @@ void sdl_x11_offer_style(SDL_Window* window, DWORD style);
 // --- sdl_window.cpp
 // The live window SDL knows by this id; NULL if none.
 backend_window* sdl_window_from_id(Uint32 sdl_id);
-// The oldest live window; NULL if none.
-backend_window* sdl_first_window();
 
 // --- sdl_hidden_wait.cpp
 // Returns at once unless `window` is minimised or unmapped; then waits for

@@ -134,8 +134,3 @@ backend_window* sdl_window_from_id(Uint32 sdl_id)
     }
     return nullptr;
 }
-
-backend_window* sdl_first_window()
-{
-    return sdl.windows.empty() ? nullptr : sdl.windows.front();
-}
